@@ -1,0 +1,44 @@
+# The README's commands. Each runs scripts/setup first, which installs what is
+# missing and configures the build.
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
+
+.PHONY: all build run test bench asan fuzz clean
+
+all: build
+
+build:
+	BUILD_DIR=$(BUILD) scripts/setup
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/bil ]; then $(BUILD)/bil; \
+	else echo "make run: the wizard is not built yet (only the statement core exists)"; exit 1; fi
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# ASan + UBSan build of the tests.
+asan:
+	BUILD_DIR=$(ASAN_BUILD) BUILD_TYPE=Debug CMAKE_ARGS="-DBIL_SANITIZE=ON" scripts/setup
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench:
+	BUILD_DIR=$(BENCH_BUILD) BUILD_TYPE=Release CMAKE_ARGS="-DBIL_BENCH=ON" scripts/setup
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench
+	$(BENCH_BUILD)/bench/bil_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+# libFuzzer over loading a statement file, FUZZ_SECONDS long.
+fuzz:
+	BUILD_DIR=$(FUZZ_BUILD) BUILD_TYPE=Debug CMAKE_ARGS="-DBIL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang" scripts/setup
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_load
+	mkdir -p $(FUZZ_BUILD)/corpus
+	$(FUZZ_BUILD)/fuzz/fuzz_load -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

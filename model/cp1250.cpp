@@ -1,0 +1,108 @@
+#include "model/cp1250.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iconv.h>
+
+namespace cp1250 {
+namespace {
+
+// Number of UTF-8 characters in the first `bytes` bytes (lead bytes counted).
+std::size_t Utf8Chars(std::string_view s, std::size_t bytes)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < bytes && i < s.size(); ++i)
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
+    ~Converter()
+    {
+        if (m_cd != reinterpret_cast<iconv_t>(-1))
+            iconv_close(m_cd);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Returns the byte offset of the failing input byte, or npos on success.
+    std::size_t Run(std::string_view in, std::string& out)
+    {
+        out.clear();
+        if (m_cd == reinterpret_cast<iconv_t>(-1))
+            return 0;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        // Worst case UTF-8 from a single-byte code page is 3 bytes a byte.
+        out.resize(in.size() * 3 + 4);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        char* dst = out.data();
+        std::size_t dstLeft = out.size();
+        while (srcLeft > 0) {
+            if (iconv(m_cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1)) {
+                if (errno == E2BIG) {
+                    std::size_t used = out.size() - dstLeft;
+                    out.resize(out.size() * 2);
+                    dst = out.data() + used;
+                    dstLeft = out.size() - used;
+                    continue;
+                }
+                std::size_t at = static_cast<std::size_t>(src - in.data());
+                out.clear();
+                return at;
+            }
+        }
+        out.resize(out.size() - dstLeft);
+        return std::string_view::npos;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+Converter& ToCp1250()
+{
+    static Converter c("CP1250", "UTF-8");
+    return c;
+}
+
+Converter& FromCp1250()
+{
+    static Converter c("UTF-8", "CP1250");
+    return c;
+}
+
+} // namespace
+
+Result FromUtf8(std::string_view utf8, std::string& out)
+{
+    std::size_t at = ToCp1250().Run(utf8, out);
+    if (at == std::string_view::npos)
+        return {};
+    return {false, Utf8Chars(utf8, at)};
+}
+
+Result ToUtf8(std::string_view text, std::string& out)
+{
+    std::size_t at = FromCp1250().Run(text, out);
+    if (at == std::string_view::npos)
+        return {};
+    return {false, at};
+}
+
+std::string Literal(std::string_view utf8)
+{
+    std::string out;
+    if (!FromUtf8(utf8, out).ok) {
+        std::fprintf(stderr, "bil: literal not in Windows-1250: %.*s\n",
+                     static_cast<int>(utf8.size()), utf8.data());
+        std::abort();
+    }
+    return out;
+}
+
+} // namespace cp1250

@@ -1,0 +1,69 @@
+#pragma once
+// The whole statement: 134 items in tag order, the failed-rule lists of both
+// years and the rule item tables.
+
+#include "checks/rules.h"
+#include "model/item.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Page codes: the wizard position of the page that edits an item.
+enum PageCode : std::int32_t {
+    PageFile = 0,
+    PageHlava = 1,
+    PageAktiva = 2,
+    PagePasiva = 3,
+    PageVysledky1 = 4,
+    PageVysledky2 = 5,
+    PageEnd = 6,
+    PageErrors = 7,
+    PageObj = 8,
+    PageText = 9,
+};
+
+inline constexpr int kItemCount = 134;
+inline constexpr int kOpinionTag = 10;   // the audit opinion: no edit control, no limit
+inline constexpr int kFirstFigureTag = 11;
+inline constexpr int kLastFigureTag = 112;
+
+class CUzData {
+public:
+    CUzData();
+    ~CUzData();
+    // The rule tables point into the items: a statement is never copied.
+    CUzData(const CUzData&) = delete;
+    CUzData& operator=(const CUzData&) = delete;
+
+    // Item by tag, 1 to 134. A tag out of range is a programming error.
+    CUzItemBase& Item(int tag);
+    const CUzItemBase& Item(int tag) const;
+    // Items with an edit control and a limit: every tag but 10.
+    CUzItem& EditItem(int tag);
+    const CUzItem& EditItem(int tag) const;
+
+    void ClearValues();
+    void ClearMarks();
+    void ClearErrors();
+    void Reset();
+
+    bool WriteItems(int fd) const;
+    bool ReadItems(int fd);
+
+    // Check engine (checks/rules.cpp).
+    void BuildRuleTables();
+    int CheckRule(std::int32_t sum, std::int32_t value, int year, int rule);
+    int CheckAll();
+    static std::int32_t MarkRule(CUzItem* const* items, int n);
+
+    CUzFailedRules m_errors[kYearCount];
+    std::array<CUzItem*, kRuleItemCount> m_ruleItems{};
+
+private:
+    // Tag 10 lives apart; the other 133 items are in m_items, which never
+    // grows after construction, so references to them stay valid.
+    std::vector<CUzItem> m_items;
+    CUzItemBase m_opinion;
+    std::array<CUzItemBase*, kItemCount + 1> m_byTag{};
+};

@@ -1,0 +1,48 @@
+#pragma once
+// The document: the statement file's path, the pending file error and the
+// statement itself.
+//
+// Statement file: no header; 134 records in tag order, nothing else. A record
+// is tag (int32), length (int32), `length` bytes of value text (Windows-1250,
+// no terminating zero), number (int32). All integers little-endian.
+
+#include "model/data.h"
+
+#include <cstdint>
+#include <string>
+
+enum FileError : std::int32_t {
+    FileErrNone = 0,
+    FileErrOpen = 1,
+    FileErrClose = 2,
+    FileErrDelete = 3,
+    FileErrRead = 4,
+    FileErrWrite = 5,
+};
+
+class CUzDocument {
+public:
+    CUzDocument();
+
+    void Reset();
+    // Reads the statement from m_strPath, or proves that a new file can be
+    // created there. False: the values are empty and either a message was
+    // shown or m_nError holds a code for ShowFileError.
+    bool Load();
+    bool CanCreate();
+    // Writes the statement to m_strPath without destroying the previous file
+    // when writing fails.
+    bool Save();
+    // Reports m_nError, if any, and resets it.
+    void ShowFileError();
+
+    // The statement text (text/layout.cpp). 1 built, 0 out of memory.
+    int BuildText(std::string& text) const;
+
+    std::string m_strPath;
+    std::int32_t m_nError = FileErrNone;
+    CUzData m_data;
+};
+
+// The program's one document.
+extern CUzDocument g_doc;

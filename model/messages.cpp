@@ -1,0 +1,85 @@
+#include "model/messages.h"
+
+#include "model/cp1250.h"
+#include "res/strings.h"
+
+#include <cstdio>
+
+namespace {
+
+IMessageHost* g_host = nullptr;
+
+// True when the file name part of `path` has an extension: a dot that is
+// neither missing nor the last character.
+bool HasExtension(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && dot >= nameStart && dot + 1 < path.size();
+}
+
+} // namespace
+
+IMessageHost* SetMessageHost(IMessageHost* host)
+{
+    IMessageHost* old = g_host;
+    g_host = host;
+    return old;
+}
+
+IMessageHost* GetMessageHost()
+{
+    return g_host;
+}
+
+int AppMessageBox(const std::string& text, unsigned style)
+{
+    if (g_host)
+        return g_host->MessageBox(text, style);
+    std::string utf8;
+    if (!cp1250::ToUtf8(text, utf8).ok)
+        utf8 = text;
+    std::fprintf(stderr, "bil: %s\n", utf8.c_str());
+    return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
+}
+
+void LoadText(std::string& text, int id)
+{
+    if (const std::string* s = StringTableText(id))
+        text = *s;
+    else
+        text = "Load string error ...";
+}
+
+std::string LoadText(int id)
+{
+    std::string text;
+    LoadText(text, id);
+    return text;
+}
+
+bool AskYesNo(int id, unsigned flags)
+{
+    return AppMessageBox(LoadText(id), flags | MB_YESNO) == IDYES;
+}
+
+void ShowMessage(int id)
+{
+    AppMessageBox(LoadText(id), MB_OK);
+}
+
+bool BrowseFileName(std::string& result, const std::string& title, const std::string& filter,
+                    const std::string& defExt)
+{
+    result.clear();
+    std::string chosen;
+    if (!g_host || !g_host->OpenFileName(chosen, title, filter))
+        return false;
+    if (chosen.empty() || chosen.size() > kMaxPath)
+        return false;
+    result = chosen;
+    if (!HasExtension(result))
+        result += defExt;
+    return true;
+}

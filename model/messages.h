@@ -1,0 +1,56 @@
+#pragma once
+// The message functions through which the core and the pages reach the user.
+// They all go through one replaceable host: the GUI installs its Qt host,
+// tests install a scripted one. Texts are Windows-1250.
+
+#include <string>
+
+// Message box styles and answers, as the pages use them.
+enum : unsigned {
+    MB_OK = 0x00,
+    MB_YESNO = 0x04,
+    MB_ICONHAND = 0x10,        // stop icon
+    MB_ICONEXCLAMATION = 0x30, // exclamation icon
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+class IMessageHost {
+public:
+    virtual ~IMessageHost() = default;
+
+    // The application message box: text, icon style | button style. Returns
+    // IDOK, IDYES or IDNO (closing a Yes/No box counts as IDNO).
+    virtual int MessageBox(const std::string& text, unsigned style) = 0;
+
+    // The open-file dialog: `filter` holds pairs of description and pattern,
+    // each ended by a zero byte. The folder must exist, the file need not.
+    // Returns false on cancel; otherwise the chosen path, as typed or picked.
+    virtual bool OpenFileName(std::string& path, const std::string& title,
+                              const std::string& filter) = 0;
+};
+
+// Installs the host (nullptr: none) and returns the previous one. Without a
+// host a message goes to standard error and a question is answered No.
+IMessageHost* SetMessageHost(IMessageHost* host);
+IMessageHost* GetMessageHost();
+
+// The one message box call of the program.
+int AppMessageBox(const std::string& text, unsigned style);
+
+// String-table text by id, or "Load string error ..." for an unknown id.
+void LoadText(std::string& text, int id);
+std::string LoadText(int id);
+
+// Yes/No box with the given icon flags; true only for Yes.
+bool AskYesNo(int id, unsigned flags);
+// OK box, default icon.
+void ShowMessage(int id);
+
+// The longest path the open-file dialog gives back, in bytes.
+inline constexpr std::size_t kMaxPath = 259;
+
+// Open-file dialog. `result` is emptied first; on OK it holds the path, with
+// `defExt` (".BIL", ".TXT") appended when the name has no extension or ends in
+// a dot. Cancel, failure or a path over kMaxPath: false, `result` empty.
+bool BrowseFileName(std::string& result, const std::string& title,
+                    const std::string& filter, const std::string& defExt);
