@@ -90,6 +90,13 @@ bool CUzDocument::CanCreate()
 
 bool CUzDocument::Save()
 {
+    // No name is a file that cannot be opened, not a temporary file in the
+    // current folder that then fails to be renamed.
+    if (m_strPath.empty()) {
+        m_nError = FileErrOpen;
+        return false;
+    }
+
     // Write through a link to the file it names, so the link stays a link.
     std::string target = m_strPath;
     struct stat lst;
