@@ -1,0 +1,45 @@
+#pragma once
+// The application: builds the wizard with its ten pages, runs it, and ends
+// when it closes.
+
+#include "framework/sheet.h"
+#include "pages/endpage.h"
+#include "pages/errorpage.h"
+#include "pages/figurepages.h"
+#include "pages/filepage.h"
+#include "pages/headerpage.h"
+#include "pages/ordererpage.h"
+#include "pages/textpage.h"
+
+#include <QIcon>
+
+class CBilDlgPages : public CPropertySheet {
+public:
+    CBilDlgPages(int captionId, QWidget* parent = nullptr, int firstPage = 0);
+    ~CBilDlgPages() override;
+
+    CUzPageFile m_pageFile;
+    CUzPageHlava m_pageHlava;
+    CUzPageAktiva m_pageAktiva;
+    CUzPagePasiva m_pagePasiva;
+    CUzPageVysledky1 m_pageVysledky1;
+    CUzPageVysledky2 m_pageVysledky2;
+    CUzPageEnd m_pageEnd;
+    CUzPageErrors m_pageErrors;
+    CUzPageObj m_pageObj;
+    CUzPageText m_pageText;
+    QIcon m_hIcon;
+
+protected:
+    void OnSysColorChange() override;
+};
+
+class CUzApp {
+public:
+    // Runs the wizard; always false: the program ends when it closes.
+    bool InitInstance();
+};
+
+// Resources built into the program, the Czech framework texts and the
+// message host: what must be in place before any page is shown.
+void InitGui();

@@ -1,0 +1,254 @@
+#include "framework/controls.h"
+
+#include "framework/text.h"
+#include "framework/wizard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+QFont DialogFont()
+{
+    QFont font("DejaVu Sans Condensed");
+    font.setPointSize(8);
+    return font;
+}
+
+QSize DialogBaseUnits(const QFont& font)
+{
+    const QFontMetrics fm(font);
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, fm.height()};
+}
+
+namespace {
+
+int MulDiv(int a, int b, int c)
+{
+    return (a * b + c / 2) / c;
+}
+
+} // namespace
+
+QRect DluToPixels(const QFont& font, int x, int y, int w, int h)
+{
+    const QSize base = DialogBaseUnits(font);
+    const int bx = base.width();
+    const int by = base.height();
+    const int left = MulDiv(x, bx, 4);
+    const int top = MulDiv(y, by, 8);
+    return {left, top, MulDiv(x + w, bx, 4) - left, MulDiv(y + h, by, 8) - top};
+}
+
+void CEditCtrl::paintEvent(QPaintEvent* event)
+{
+    if (m_beforePaint)
+        m_beforePaint(*this);
+    QLineEdit::paintEvent(event);
+}
+
+void CEditCtrl::showEvent(QShowEvent* event)
+{
+    if (m_beforePaint)
+        m_beforePaint(*this);
+    QLineEdit::showEvent(event);
+}
+
+namespace {
+
+QWidget* MakeEdit(QWidget* parent, const ControlTemplate& c, const QFont& font)
+{
+    if (!(c.style & CtlMultiLine)) {
+        auto* edit = new CEditCtrl(parent);
+        edit->setReadOnly(c.style & CtlReadOnly);
+        edit->setFrame(c.style & CtlBorder);
+        return edit;
+    }
+    auto* edit = new QPlainTextEdit(parent);
+    edit->setReadOnly(c.style & CtlReadOnly);
+    edit->setTabChangesFocus(true);
+    edit->setLineWrapMode((c.style & CtlWordWrap) ? QPlainTextEdit::WidgetWidth
+                                                   : QPlainTextEdit::NoWrap);
+    edit->setVerticalScrollBarPolicy((c.style & CtlVScroll) ? Qt::ScrollBarAsNeeded
+                                                           : Qt::ScrollBarAlwaysOff);
+    edit->setHorizontalScrollBarPolicy((c.style & CtlHScroll) ? Qt::ScrollBarAsNeeded
+                                                             : Qt::ScrollBarAlwaysOff);
+    if (!(c.style & CtlBorder))
+        edit->setFrameShape(QFrame::NoFrame);
+    // Tab stops every 32 horizontal dialog units, as in the classic edit.
+    edit->setTabStopDistance(DluToPixels(font, 0, 0, 32, 0).width());
+    return edit;
+}
+
+// Qt draws some texts wider than the dialog units allow for (a check box's
+// indicator, a label's last letters): widen such a control rather than cut
+// its text off, moving it left where it would leave the page.
+void FitText(QWidget* w, const ControlTemplate& c, int pageWidth)
+{
+    const bool singleLineText = (c.kind == CtlKind::Static && !(c.style & CtlWordWrap)) ||
+                                c.kind == CtlKind::CheckBox;
+    if (!singleLineText)
+        return;
+    QRect r = w->geometry();
+    const int needed = w->sizeHint().width();
+    if (needed <= r.width())
+        return;
+    r.setWidth(needed);
+    if (r.right() >= pageWidth)
+        r.moveRight(pageWidth - 1);
+    w->setGeometry(r);
+}
+
+} // namespace
+
+ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont& font,
+                         const std::function<void(int, int)>& notify)
+{
+    ControlMap map;
+    QWidget* previous = nullptr;
+    for (const ControlTemplate& c : dlg.controls) {
+        const QString text = QString::fromUtf8(c.text ? c.text : "");
+        QWidget* w = nullptr;
+        switch (c.kind) {
+        case CtlKind::Static: {
+            auto* label = new QLabel(text, parent);
+            label->setTextFormat(Qt::PlainText);
+            label->setWordWrap(c.style & CtlWordWrap);
+            Qt::Alignment h = (c.style & CtlRight)    ? Qt::AlignRight
+                              : (c.style & CtlCenter) ? Qt::AlignHCenter
+                                                      : Qt::AlignLeft;
+            label->setAlignment(h | Qt::AlignVCenter);
+            w = label;
+            break;
+        }
+        case CtlKind::Edit:
+            w = MakeEdit(parent, c, font);
+            break;
+        case CtlKind::Button: {
+            auto* button = new QPushButton(text, parent);
+            button->setAutoDefault(false);
+            QObject::connect(button, &QPushButton::clicked, parent,
+                             [notify, id = c.id] { notify(id, int(Notify::Clicked)); });
+            w = button;
+            break;
+        }
+        case CtlKind::CheckBox: {
+            auto* box = new QCheckBox(text, parent);
+            QObject::connect(box, &QCheckBox::clicked, parent,
+                             [notify, id = c.id] { notify(id, int(Notify::Clicked)); });
+            w = box;
+            break;
+        }
+        case CtlKind::ListBox: {
+            auto* list = new QListWidget(parent);
+            list->setSortingEnabled(false);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            if (c.style & CtlNotify)
+                QObject::connect(list, &QListWidget::itemDoubleClicked, parent,
+                                 [notify, id = c.id] { notify(id, int(Notify::DblClk)); });
+            w = list;
+            break;
+        }
+        case CtlKind::ComboBox: {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(false);
+            w = combo;
+            break;
+        }
+        case CtlKind::GroupBox: {
+            auto* group = new QGroupBox(text, parent);
+            w = group;
+            break;
+        }
+        case CtlKind::HLine: {
+            auto* line = new QFrame(parent);
+            line->setFrameShape(QFrame::HLine);
+            line->setFrameShadow(QFrame::Sunken);
+            w = line;
+            break;
+        }
+        }
+        w->setFont(font);
+        w->show(); // children made after their page was shown start hidden
+        w->setGeometry(DluToPixels(font, c.x, c.y, c.w, c.h));
+        FitText(w, c, parent->width());
+        const bool tabStop = c.style & CtlTabStop;
+        if (c.kind != CtlKind::Static && c.kind != CtlKind::GroupBox && c.kind != CtlKind::HLine)
+            w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        if (c.kind == CtlKind::GroupBox || c.kind == CtlKind::HLine)
+            w->lower(); // frames stay behind the controls they surround
+        if (c.id != kNoId) {
+            w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
+            map[c.id] = w;
+        }
+        if (w->focusPolicy() & Qt::TabFocus) {
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+    }
+    return map;
+}
+
+void CListBox::ResetContent()
+{
+    m_pCtrl->clear();
+}
+
+int CListBox::AddString(const std::string& text)
+{
+    m_pCtrl->addItem(FromCp1250(text));
+    return m_pCtrl->count() - 1;
+}
+
+int CListBox::GetCount() const
+{
+    return m_pCtrl->count();
+}
+
+int CListBox::GetCurSel() const
+{
+    return m_pCtrl->currentItem() && m_pCtrl->currentItem()->isSelected() ? m_pCtrl->currentRow()
+                                                                          : -1;
+}
+
+void CListBox::SetCurSel(int index)
+{
+    m_pCtrl->setCurrentRow(index);
+}
+
+std::string CListBox::GetText(int index) const
+{
+    std::string out;
+    if (QListWidgetItem* item = m_pCtrl->item(index))
+        ToCp1250(item->text(), out);
+    return out;
+}
+
+int CComboBox::AddString(const std::string& text)
+{
+    m_pCtrl->addItem(FromCp1250(text));
+    return m_pCtrl->count() - 1;
+}
+
+int CComboBox::GetCount() const
+{
+    return m_pCtrl->count();
+}
+
+int CComboBox::GetCurSel() const
+{
+    return m_pCtrl->currentIndex();
+}
+
+void CComboBox::SetCurSel(int index)
+{
+    m_pCtrl->setCurrentIndex(index >= 0 && index < m_pCtrl->count() ? index : -1);
+}

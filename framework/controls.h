@@ -1,0 +1,69 @@
+#pragma once
+// Widgets built from dialog templates, and the thin control wrappers pages
+// use for lists and combo boxes.
+
+#include "res/dialogs.h"
+
+#include <QFont>
+#include <QLineEdit>
+#include <QRect>
+
+#include <functional>
+#include <map>
+#include <string>
+
+class QComboBox;
+class QListWidget;
+class QWidget;
+
+// The dialog font and its base units: the templates' 8-point font is
+// substituted by DejaVu Sans Condensed 8, whose base units match the
+// original ones (6 x 13 pixels at 96 dpi).
+QFont DialogFont();
+QSize DialogBaseUnits(const QFont& font);
+QRect DluToPixels(const QFont& font, int x, int y, int w, int h);
+
+// A single-line edit that lets its owner adjust it right before it paints
+// (used to colour marked figures).
+class CEditCtrl : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void(CEditCtrl&)> m_beforePaint;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+};
+
+// Controls of one dialog, by id.
+using ControlMap = std::map<int, QWidget*>;
+
+// Creates the controls of `dlg` as children of `parent`, in template order
+// (which is the tab order), positioned in pixels of `font`. `notify` is
+// called for button clicks and list double-clicks.
+ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont& font,
+                         const std::function<void(int, int)>& notify);
+
+// List box access in the terms pages use; texts are Windows-1250.
+class CListBox {
+public:
+    QListWidget* m_pCtrl = nullptr;
+
+    void ResetContent();
+    int AddString(const std::string& text); // index of the new entry
+    int GetCount() const;
+    int GetCurSel() const; // -1: none
+    void SetCurSel(int index);
+    std::string GetText(int index) const;
+};
+
+// Drop-down list access; -1 selects nothing.
+class CComboBox {
+public:
+    QComboBox* m_pCtrl = nullptr;
+
+    int AddString(const std::string& text);
+    int GetCount() const;
+    int GetCurSel() const;
+    void SetCurSel(int index);
+};

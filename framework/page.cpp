@@ -1,0 +1,99 @@
+#include "framework/page.h"
+
+#include "framework/ddx.h"
+#include "framework/sheet.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+CPropertyPage::CPropertyPage(int templateId)
+    : m_templateId(templateId), m_template(FindDialogTemplate(templateId))
+{
+    if (!m_template) {
+        std::fprintf(stderr, "bil: no dialog template %d\n", templateId);
+        std::abort();
+    }
+    setFont(DialogFont());
+    setFixedSize(TemplateSize());
+}
+
+CPropertyPage::~CPropertyPage() = default;
+
+void CPropertyPage::DoDataExchange(CDataExchange&) {}
+
+bool CPropertyPage::OnInitDialog()
+{
+    UpdateData(false);
+    return true;
+}
+
+bool CPropertyPage::OnSetActive()
+{
+    return true;
+}
+
+bool CPropertyPage::OnKillActive()
+{
+    return UpdateData(true);
+}
+
+bool CPropertyPage::OnQueryCancel()
+{
+    return true;
+}
+
+int CPropertyPage::OnWizardBack()
+{
+    return kWizardDefault;
+}
+
+int CPropertyPage::OnWizardNext()
+{
+    return kWizardDefault;
+}
+
+bool CPropertyPage::OnWizardFinish()
+{
+    return true;
+}
+
+void CPropertyPage::OnCommand(int, Notify) {}
+
+bool CPropertyPage::UpdateData(bool saveAndValidate)
+{
+    EnsureCreated();
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(dx);
+    return !dx.Failed();
+}
+
+QWidget* CPropertyPage::GetDlgItem(int id) const
+{
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+CPropertySheet* CPropertyPage::GetParentSheet() const
+{
+    return m_sheet;
+}
+
+QString CPropertyPage::Title() const
+{
+    return QString::fromUtf8(m_template->caption);
+}
+
+QSize CPropertyPage::TemplateSize() const
+{
+    return DluToPixels(DialogFont(), 0, 0, m_template->w, m_template->h).size();
+}
+
+void CPropertyPage::EnsureCreated()
+{
+    if (m_created)
+        return;
+    m_created = true;
+    m_controls = BuildControls(this, *m_template, font(),
+                               [this](int id, int code) { OnCommand(id, Notify(code)); });
+    OnInitDialog();
+}

@@ -1,0 +1,58 @@
+#pragma once
+// A wizard page: a widget built from its dialog template the first time it is
+// shown, with the handlers the sheet calls as the user moves through the
+// wizard. Pages override the handlers they need.
+
+#include "framework/controls.h"
+#include "framework/wizard.h"
+
+#include <QWidget>
+
+class CDataExchange;
+class CPropertySheet;
+
+class CPropertyPage : public QWidget {
+public:
+    explicit CPropertyPage(int templateId);
+    ~CPropertyPage() override;
+
+    // Field binding, run by UpdateData in both directions.
+    virtual void DoDataExchange(CDataExchange& dx);
+    // First showing, after the controls exist: the first exchange.
+    virtual bool OnInitDialog();
+    virtual bool OnSetActive();
+    // Leaving the page in any direction; false keeps the wizard on it.
+    virtual bool OnKillActive();
+    // Cancel or closing the window; true lets the wizard close.
+    virtual bool OnQueryCancel();
+    virtual int OnWizardBack();
+    virtual int OnWizardNext();
+    // True closes the wizard.
+    virtual bool OnWizardFinish();
+    // A control's notification (button clicked, list double-clicked).
+    virtual void OnCommand(int id, Notify code);
+
+    // save = false: data into the controls; true: from the controls, with
+    // validation. False when a field was refused.
+    bool UpdateData(bool saveAndValidate = true);
+
+    QWidget* GetDlgItem(int id) const;
+    template <class T>
+    T* Control(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
+    CPropertySheet* GetParentSheet() const;
+
+    int TemplateId() const { return m_templateId; }
+    QString Title() const;
+    QSize TemplateSize() const;
+    bool IsCreated() const { return m_created; }
+    // Builds the controls and runs OnInitDialog, once.
+    void EnsureCreated();
+
+private:
+    friend class CPropertySheet;
+    int m_templateId;
+    const DialogTemplate* m_template;
+    ControlMap m_controls;
+    bool m_created = false;
+    CPropertySheet* m_sheet = nullptr;
+};

@@ -1,0 +1,129 @@
+#include "framework/qthost.h"
+
+#include "framework/text.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+QWidget* DialogParent()
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+QString Caption()
+{
+    return QCoreApplication::applicationName();
+}
+
+// A file dialog whose chosen file may be new but whose folder must exist.
+class FileDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        if (!files.isEmpty()) {
+            const QFileInfo info(files.first());
+            if (!info.isDir() && !info.absoluteDir().exists()) {
+                QMessageBox::warning(this, Caption(),
+                                     tr("Složka %1 neexistuje.\nZkontrolujte cestu.")
+                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
+int QtMessageHost::MessageBox(const std::string& text, unsigned style)
+{
+    QMessageBox box(DialogParent());
+    box.setWindowTitle(Caption());
+    box.setText(FromCp1250(text));
+    switch (style & 0xF0) {
+    case MB_ICONHAND:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case 0x20:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case 0x40:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        // Exclamation, and the application box's default for a plain box.
+        box.setIcon(QMessageBox::Warning);
+        break;
+    }
+    if ((style & 0x0F) == MB_YESNO) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return IDOK;
+}
+
+QString QtFileFilter(const std::string& pairs)
+{
+    QStringList filters;
+    std::size_t pos = 0;
+    while (pos < pairs.size() && pairs[pos] != '\0') {
+        const std::size_t descEnd = pairs.find('\0', pos);
+        if (descEnd == std::string::npos)
+            break;
+        const std::size_t patEnd = pairs.find('\0', descEnd + 1);
+        const std::string desc = pairs.substr(pos, descEnd - pos);
+        const std::string pattern =
+            pairs.substr(descEnd + 1, (patEnd == std::string::npos ? pairs.size() : patEnd) -
+                                          descEnd - 1);
+        QString label = FromCp1250(desc);
+        // The dialog reads its patterns from the last parentheses; "*.*"
+        // means every file, which on Linux is "*".
+        QString patterns = FromCp1250(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+        patterns.replace(QLatin1String("*.*"), QLatin1String("*"));
+        const qsizetype paren = label.lastIndexOf(QLatin1Char('('));
+        if (paren > 0 && label.endsWith(QLatin1Char(')')))
+            label = label.left(paren).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(label, patterns);
+        if (patEnd == std::string::npos)
+            break;
+        pos = patEnd + 1;
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
+                                 const std::string& filter)
+{
+    FileDialog dlg(DialogParent(), FromCp1250(title));
+    dlg.setObjectName("bilFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(QtFileFilter(filter));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return false;
+    const QString chosen = dlg.selectedFiles().first();
+    if (!ToCp1250(chosen, path)) {
+        QMessageBox::warning(DialogParent(), Caption(),
+                             QObject::tr("Název souboru obsahuje znaky, které program neumí "
+                                         "uložit (kódování Windows-1250).\nZvolte jiný název."));
+        path.clear();
+        return false;
+    }
+    return true;
+}

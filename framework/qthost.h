@@ -1,0 +1,18 @@
+#pragma once
+// The message host of the GUI: the application message box and the open-file
+// dialog, in Qt's own widgets.
+
+#include "model/messages.h"
+
+#include <QString>
+
+class QtMessageHost : public IMessageHost {
+public:
+    int MessageBox(const std::string& text, unsigned style) override;
+    bool OpenFileName(std::string& path, const std::string& title,
+                      const std::string& filter) override;
+};
+
+// Qt's file-dialog filter ("Desc (*.bil);;Desc (*)") from pairs of
+// description and pattern, each ended by a zero byte (Windows-1250).
+QString QtFileFilter(const std::string& pairs);

@@ -1,0 +1,198 @@
+#include "framework/sheet.h"
+
+#include "framework/page.h"
+#include "framework/text.h"
+#include "model/messages.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
+    : QDialog(parent), m_firstPage(firstPage)
+{
+    m_caption = FromCp1250(LoadText(captionId));
+    setWindowTitle(m_caption);
+    setFont(DialogFont());
+
+    m_stack = new QStackedWidget(this);
+    auto* line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+
+    m_back = new QPushButton(QStringLiteral("< &Zpět"), this);
+    m_next = new QPushButton(QStringLiteral("&Další >"), this);
+    m_finish = new QPushButton(QStringLiteral("&Dokončit"), this);
+    m_cancel = new QPushButton(QStringLiteral("Storno"), this);
+    m_back->setObjectName("wizardBack");
+    m_next->setObjectName("wizardNext");
+    m_finish->setObjectName("wizardFinish");
+    m_cancel->setObjectName("wizardCancel");
+    for (QPushButton* b : {m_back, m_next, m_finish, m_cancel})
+        b->setAutoDefault(false);
+    m_finish->hide();
+
+    connect(m_back, &QPushButton::clicked, this, &CPropertySheet::PressBack);
+    connect(m_next, &QPushButton::clicked, this, &CPropertySheet::PressNext);
+    connect(m_finish, &QPushButton::clicked, this, &CPropertySheet::PressFinish);
+    connect(m_cancel, &QPushButton::clicked, this, &CPropertySheet::PressCancel);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_back);
+    buttons->addWidget(m_next);
+    buttons->addWidget(m_finish);
+    buttons->addSpacing(DluToPixels(font(), 0, 0, 7, 0).width());
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    const int margin = DluToPixels(font(), 0, 0, 7, 7).width();
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->addWidget(m_stack);
+    layout->addWidget(line);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    qApp->installEventFilter(this);
+}
+
+CPropertySheet::~CPropertySheet()
+{
+    qApp->removeEventFilter(this);
+    // The pages belong to their owner, not to the stack.
+    for (CPropertyPage* page : m_pages)
+        if (page->parentWidget())
+            page->setParent(nullptr);
+}
+
+void CPropertySheet::AddPage(CPropertyPage* page)
+{
+    page->m_sheet = this;
+    m_pages.push_back(page);
+    m_stack->addWidget(page);
+}
+
+CPropertyPage* CPropertySheet::GetPage(int index) const
+{
+    return index >= 0 && index < GetPageCount() ? m_pages[static_cast<std::size_t>(index)]
+                                                : nullptr;
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const
+{
+    return GetPage(m_active);
+}
+
+bool CPropertySheet::Activate(int index)
+{
+    CPropertyPage* page = GetPage(index);
+    if (!page)
+        return false;
+    page->EnsureCreated();
+    m_active = index;
+    m_stack->setCurrentWidget(page);
+    setWindowTitle(page->Title());
+    page->OnSetActive();
+    // Focus the first control of the page, as a dialog does when shown.
+    if (isVisible()) {
+        if (QWidget* first = page->nextInFocusChain(); first && page->isAncestorOf(first))
+            first->setFocus(Qt::TabFocusReason);
+    }
+    return true;
+}
+
+bool CPropertySheet::SetActivePage(int index)
+{
+    if (!GetPage(index))
+        return false;
+    if (CPropertyPage* current = GetActivePage(); current && !current->OnKillActive())
+        return false;
+    return Activate(index);
+}
+
+void CPropertySheet::Move(int step, int handlerResult)
+{
+    if (handlerResult == kWizardStay)
+        return;
+    const int target = m_active + step;
+    if (!GetPage(target))
+        return;
+    if (!GetActivePage()->OnKillActive())
+        return;
+    Activate(target);
+}
+
+void CPropertySheet::PressBack()
+{
+    if (!(m_buttons & PSWIZB_BACK) || !GetActivePage())
+        return;
+    Move(-1, GetActivePage()->OnWizardBack());
+}
+
+void CPropertySheet::PressNext()
+{
+    if (!(m_buttons & PSWIZB_NEXT) || (m_buttons & PSWIZB_FINISH) || !GetActivePage())
+        return;
+    Move(+1, GetActivePage()->OnWizardNext());
+}
+
+void CPropertySheet::PressFinish()
+{
+    if (!(m_buttons & PSWIZB_FINISH) || !GetActivePage())
+        return;
+    if (GetActivePage()->OnWizardFinish())
+        accept();
+}
+
+void CPropertySheet::PressCancel()
+{
+    reject();
+}
+
+void CPropertySheet::reject()
+{
+    if (CPropertyPage* page = GetActivePage(); page && !page->OnQueryCancel())
+        return;
+    QDialog::reject();
+}
+
+void CPropertySheet::SetWizardButtons(unsigned flags)
+{
+    m_buttons = flags;
+    const bool finish = flags & PSWIZB_FINISH;
+    m_back->setEnabled(flags & PSWIZB_BACK);
+    m_next->setVisible(!finish);
+    m_next->setEnabled(flags & PSWIZB_NEXT);
+    m_finish->setVisible(finish);
+    m_finish->setEnabled(finish);
+    QPushButton* def = finish ? m_finish : m_next;
+    m_next->setDefault(false);
+    m_finish->setDefault(false);
+    def->setDefault(true);
+}
+
+void CPropertySheet::PostWizardButtons(unsigned flags)
+{
+    QMetaObject::invokeMethod(this, [this, flags] { SetWizardButtons(flags); },
+                              Qt::QueuedConnection);
+}
+
+int CPropertySheet::DoModal()
+{
+    if (m_active < 0)
+        Activate(m_firstPage);
+    return exec();
+}
+
+void CPropertySheet::OnSysColorChange() {}
+
+bool CPropertySheet::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
+        OnSysColorChange();
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The steps the data pages share: the forward flag, loading the fields on
+// every activation, Back and Next enabled, and the question before Cancel.
+
+#include "framework/page.h"
+
+class CUzDataPage : public CPropertyPage {
+public:
+    using CPropertyPage::CPropertyPage;
+
+    bool OnSetActive() override;
+    bool OnQueryCancel() override;
+    int OnWizardBack() override;
+    int OnWizardNext() override;
+
+    // 1 only while the page is being left by Next.
+    int m_bNext = 0;
+};
+
+// Question 10029 before the wizard closes unfinished.
+bool AskCancel();

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "pages/datapage.h"
+
+class CUzPageEnd : public CUzDataPage {
+public:
+    CUzPageEnd();
+};

@@ -1,0 +1,127 @@
+#include "pages/errorpage.h"
+
+#include "framework/ddx.h"
+#include "framework/sheet.h"
+#include "framework/text.h"
+#include "model/document.h"
+#include "model/messages.h"
+#include "pages/datapage.h"
+#include "res/dialogs.h"
+
+#include <cstdio>
+
+namespace {
+constexpr int IDC_LIST_CURRENT = 1198;
+constexpr int IDC_LIST_PREVIOUS = 1199;
+constexpr int IDC_CAPTION_CURRENT = 1206;
+constexpr int IDC_CAPTION_PREVIOUS = 1207;
+
+std::string Caption(const char* formatUtf8, int count)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, formatUtf8, count);
+    return Cp1250(text);
+}
+} // namespace
+
+CUzPageErrors::CUzPageErrors() : CPropertyPage(IDD_ERRORS) {}
+
+void CUzPageErrors::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Control(dx, IDC_LIST_CURRENT, m_listCurrent);
+    DDX_Control(dx, IDC_LIST_PREVIOUS, m_listPrevious);
+    DDX_Text(dx, IDC_CAPTION_CURRENT, m_strCurrent);
+    DDX_Text(dx, IDC_CAPTION_PREVIOUS, m_strPrevious);
+}
+
+bool CUzPageErrors::OnSetActive()
+{
+    CPropertySheet* sheet = GetParentSheet();
+    m_bNext = 0;
+    FillErrorLists();
+    const CUzData& data = g_doc.m_data;
+    m_strCurrent = Caption("Běžný rok [celkem: %d]", data.m_errors[0].m_nCount);
+    m_strPrevious = Caption("Minulý rok [celkem: %d]", data.m_errors[1].m_nCount);
+    UpdateData(false);
+    sheet->PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    return true;
+}
+
+void CUzPageErrors::FillErrorLists()
+{
+    m_listCurrent.ResetContent();
+    m_listPrevious.ResetContent();
+    CUzData& data = g_doc.m_data;
+    data.ClearMarks();
+    if (data.CheckAll())
+        return;
+    CListBox* lists[kYearCount] = {&m_listCurrent, &m_listPrevious};
+    for (int year = 0; year < kYearCount; ++year) {
+        const CUzFailedRules& failed = data.m_errors[year];
+        for (int i = 0; i < failed.m_nCount; ++i) {
+            if (lists[year]->AddString(g_ruleCaptions[failed.m_aRule[i]]) != i) {
+                AppMessageBox(LoadText(10018), MB_ICONHAND | MB_OK);
+                return;
+            }
+        }
+    }
+}
+
+void CUzPageErrors::OnCommand(int id, Notify code)
+{
+    if (code != Notify::DblClk)
+        return;
+    if (id == IDC_LIST_CURRENT)
+        OnDblclkCurrent();
+    else if (id == IDC_LIST_PREVIOUS)
+        OnDblclkPrevious();
+}
+
+void CUzPageErrors::OnDblclkCurrent()
+{
+    OnDblclk(m_listCurrent, 0);
+}
+
+void CUzPageErrors::OnDblclkPrevious()
+{
+    OnDblclk(m_listPrevious, 1);
+}
+
+void CUzPageErrors::OnDblclk(CListBox& list, int year)
+{
+    CPropertySheet* sheet = GetParentSheet();
+    const int index = list.GetCurSel();
+    CUzData& data = g_doc.m_data;
+    if (index < 0 || index >= data.m_errors[year].m_nCount)
+        return;
+    const int rule = data.m_errors[year].m_aRule[index];
+    const int page = CUzData::MarkRule(&data.m_ruleItems[RuleStart(rule, year)], RuleSize(rule));
+    sheet->SetActivePage(page);
+}
+
+bool CUzPageErrors::OnKillActive()
+{
+    if (!UpdateData(true))
+        return false;
+    const CUzData& data = g_doc.m_data;
+    if (m_bNext == 1 && (data.m_errors[0].m_nCount != 0 || data.m_errors[1].m_nCount != 0))
+        ShowMessage(10020);
+    return true;
+}
+
+bool CUzPageErrors::OnQueryCancel()
+{
+    return AskCancel();
+}
+
+int CUzPageErrors::OnWizardBack()
+{
+    m_bNext = 0;
+    return CPropertyPage::OnWizardBack();
+}
+
+int CUzPageErrors::OnWizardNext()
+{
+    m_bNext = 1;
+    return CPropertyPage::OnWizardNext();
+}

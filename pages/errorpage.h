@@ -1,0 +1,34 @@
+#pragma once
+// The error review page: the failed sum rules of both years; a double-click
+// marks a rule's items and turns to the page of its sum.
+
+#include "framework/controls.h"
+#include "framework/page.h"
+
+#include <string>
+
+class CUzPageErrors : public CPropertyPage {
+public:
+    CUzPageErrors();
+
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+    bool OnQueryCancel() override;
+    int OnWizardBack() override;
+    int OnWizardNext() override;
+    void OnCommand(int id, Notify code) override;
+
+    void FillErrorLists();
+    void OnDblclkCurrent();
+    void OnDblclkPrevious();
+
+    CListBox m_listCurrent;
+    CListBox m_listPrevious;
+    std::string m_strCurrent;
+    std::string m_strPrevious;
+    int m_bNext = 0;
+
+private:
+    void OnDblclk(CListBox& list, int year);
+};

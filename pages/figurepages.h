@@ -1,0 +1,47 @@
+#pragma once
+// The four pages of figures: each row is one statement line with its
+// current-year and previous-year amount.
+
+#include "pages/datapage.h"
+
+#include <span>
+
+struct FigureRow {
+    int label;    // static control with the line's label
+    int current;  // edit of the current-year amount
+    int previous; // edit of the previous-year amount
+    int tag;      // current-year item; the previous year is tag + 1
+};
+
+class CUzFigurePage : public CUzDataPage {
+public:
+    CUzFigurePage(int templateId, std::span<const FigureRow> rows);
+
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnKillActive() override;
+
+    std::span<const FigureRow> Rows() const { return m_rows; }
+
+private:
+    std::span<const FigureRow> m_rows;
+};
+
+class CUzPageAktiva : public CUzFigurePage {
+public:
+    CUzPageAktiva();
+};
+
+class CUzPagePasiva : public CUzFigurePage {
+public:
+    CUzPagePasiva();
+};
+
+class CUzPageVysledky1 : public CUzFigurePage {
+public:
+    CUzPageVysledky1();
+};
+
+class CUzPageVysledky2 : public CUzFigurePage {
+public:
+    CUzPageVysledky2();
+};

@@ -1,0 +1,18 @@
+#pragma once
+// The first page: the office's letter and the choice of the statement file.
+
+#include "framework/page.h"
+
+class CUzPageFile : public CPropertyPage {
+public:
+    CUzPageFile();
+
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+    bool OnQueryCancel() override;
+    void OnCommand(int id, Notify code) override;
+
+    void OnBrowse();
+};

@@ -1,0 +1,5 @@
+#include "pages/headerpage.h"
+
+#include "res/dialogs.h"
+
+CUzPageHlava::CUzPageHlava() : CUzDataPage(IDD_HLAVA) {}

@@ -1,0 +1,5 @@
+#include "pages/ordererpage.h"
+
+#include "res/dialogs.h"
+
+CUzPageObj::CUzPageObj() : CUzDataPage(IDD_OBJ) {}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "pages/datapage.h"
+
+class CUzPageObj : public CUzDataPage {
+public:
+    CUzPageObj();
+};

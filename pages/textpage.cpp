@@ -1,0 +1,189 @@
+#include "pages/textpage.h"
+
+#include "framework/ddx.h"
+#include "framework/sheet.h"
+#include "framework/text.h"
+#include "model/document.h"
+#include "model/messages.h"
+#include "pages/datapage.h"
+#include "res/dialogs.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr int IDC_TEXT = 1212;
+constexpr int IDC_FILE = 1216;
+constexpr int IDC_BROWSE = 1217;
+constexpr int IDC_ONETAB = 1218;
+constexpr int IDC_INFO = 1243;
+
+// The canonical form of a path whose file may not exist yet: its folder
+// resolved, its name kept.
+std::string CanonicalName(const std::string& path)
+{
+    if (char* real = realpath(path.c_str(), nullptr)) {
+        std::string out(real);
+        std::free(real);
+        return out;
+    }
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (char* real = realpath(folder.c_str(), nullptr)) {
+        std::string out(real);
+        std::free(real);
+        return out + "/" + name;
+    }
+    return path;
+}
+
+} // namespace
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (FromCp1250(a).compare(FromCp1250(b), Qt::CaseInsensitive) == 0)
+        return true;
+    struct stat sa, sb;
+    if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return CanonicalName(a) == CanonicalName(b);
+}
+
+CUzPageText::CUzPageText() : CPropertyPage(IDD_TEXT) {}
+
+void CUzPageText::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Text(dx, IDC_TEXT, m_strText);
+    DDX_Check(dx, IDC_ONETAB, m_bOneTab);
+    DDX_Text(dx, IDC_FILE, m_strFile);
+}
+
+bool CUzPageText::OnInitDialog()
+{
+    if (auto* info = Control<QLabel>(IDC_INFO))
+        info->setText(FromCp1250(LoadText(10001)));
+    return CPropertyPage::OnInitDialog();
+}
+
+bool CUzPageText::OnSetActive()
+{
+    g_doc.BuildText(m_strText);
+    UpdateData(false);
+    GetParentSheet()->PostWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
+    return true;
+}
+
+bool CUzPageText::OnKillActive()
+{
+    return UpdateData(true);
+}
+
+bool CUzPageText::OnQueryCancel()
+{
+    return AskCancel();
+}
+
+void CUzPageText::OnCommand(int id, Notify code)
+{
+    if (code != Notify::Clicked)
+        return;
+    if (id == IDC_BROWSE)
+        OnBrowse();
+    else if (id == IDC_ONETAB)
+        OnOneTab();
+}
+
+void CUzPageText::OnOneTab()
+{
+    if (auto* box = Control<QCheckBox>(IDC_ONETAB))
+        m_bOneTab = box->isChecked() ? 1 : 0;
+}
+
+void CUzPageText::OnBrowse()
+{
+    auto* field = Control<QLineEdit>(IDC_FILE);
+    if (!field)
+        return;
+    const std::string title = LoadText(10030);
+    static const std::string filter = Cp1250("Textový soubor (*.txt)") + '\0' + "*.txt" + '\0' +
+                                      Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
+    BrowseFileName(m_strFile, title, filter, ".TXT");
+    field->setText(FromCp1250(m_strFile));
+}
+
+int CUzPageText::SaveTextFile()
+{
+    if (m_strFile.empty()) {
+        AppMessageBox(LoadText(10003), MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+    if (SameFile(m_strFile, g_doc.m_strPath)) {
+        AppMessageBox(LoadText(10022), MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+    if (m_strText.empty()) {
+        AppMessageBox(LoadText(10024), MB_ICONEXCLAMATION | MB_OK);
+        return 0;
+    }
+    if (access(m_strFile.c_str(), R_OK | W_OK) == 0) {
+        if (!AskYesNo(10028, MB_ICONEXCLAMATION))
+            return 0;
+    } else if (errno == EACCES) {
+        AppMessageBox(LoadText(10004), MB_ICONHAND | MB_OK);
+        return 0;
+    }
+    const int fd = open(m_strFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                        S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        AppMessageBox(LoadText(10006), MB_ICONHAND | MB_OK);
+        return 0;
+    }
+    // With the option, each run of TABs goes out as its last TAB alone.
+    std::string out;
+    out.reserve(m_strText.size());
+    for (std::size_t i = 0; i < m_strText.size(); ++i) {
+        if (m_bOneTab && m_strText[i] == '\t')
+            while (i + 1 < m_strText.size() && m_strText[i + 1] == '\t')
+                ++i;
+        out += m_strText[i];
+    }
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = write(fd, out.data() + done, out.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ::close(fd);
+            AppMessageBox(LoadText(10010), MB_ICONHAND | MB_OK);
+            return 0;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return 1;
+}
+
+bool CUzPageText::OnWizardFinish()
+{
+    if (!UpdateData(true))
+        return false;
+    const CUzData& data = g_doc.m_data;
+    if ((data.m_errors[0].m_nCount != 0 || data.m_errors[1].m_nCount != 0) &&
+        !AskYesNo(10019, MB_ICONEXCLAMATION))
+        return false;
+    if (!SaveTextFile())
+        return false;
+    if (g_doc.Save())
+        return true;
+    g_doc.ShowFileError();
+    return false;
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The last page: the statement text, the text file's name and Finish, which
+// writes the text file and then the statement file.
+
+#include "framework/page.h"
+
+#include <string>
+
+class CUzPageText : public CPropertyPage {
+public:
+    CUzPageText();
+
+    void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+    bool OnQueryCancel() override;
+    bool OnWizardFinish() override;
+    void OnCommand(int id, Notify code) override;
+
+    void OnBrowse();
+    void OnOneTab();
+    int SaveTextFile();
+
+    std::string m_strText;
+    int m_bOneTab = 1;
+    std::string m_strFile;
+};
+
+// True when two names lead to one file: the same name regardless of letter
+// case, or the same file reached by another path (relative, "..", a link).
+bool SameFile(const std::string& a, const std::string& b);

@@ -1,0 +1,72 @@
+#pragma once
+// Dialog templates as data: per dialog its caption, size and controls, with
+// positions and sizes in dialog units. The GUI builds the widgets from them.
+// Texts are UTF-8 (they go to the screen, not into the statement).
+
+#include <cstdint>
+#include <span>
+
+enum class CtlKind {
+    Static,    // text label
+    Edit,      // line edit, or multi-line edit with CtlMultiLine
+    Button,    // push button
+    CheckBox,  // automatic check box
+    ListBox,
+    ComboBox,  // drop-down list (no typing) with CtlDropDownList
+    GroupBox,  // etched frame, optionally with a caption
+    HLine,     // etched horizontal line
+};
+
+enum CtlStyle : std::uint32_t {
+    CtlNone = 0,
+    CtlTabStop = 1u << 0,
+    CtlBorder = 1u << 1,
+    CtlReadOnly = 1u << 2,
+    CtlMultiLine = 1u << 3,
+    CtlVScroll = 1u << 4,
+    CtlHScroll = 1u << 5,
+    CtlAutoHScroll = 1u << 6,
+    CtlWordWrap = 1u << 7,    // multi-line edit or static: wrap long lines
+    CtlNotify = 1u << 8,      // list box reports double-clicks
+    CtlDropDownList = 1u << 9,
+    CtlGroup = 1u << 10,
+    CtlRight = 1u << 11,      // static: right-aligned text
+    CtlCenter = 1u << 12,     // static: centred text
+    CtlDefault = 1u << 13,    // default push button
+};
+
+inline constexpr int kNoId = -1;
+
+struct ControlTemplate {
+    int id; // kNoId for controls nobody addresses
+    CtlKind kind;
+    int x, y, w, h; // dialog units
+    const char* text;
+    std::uint32_t style;
+};
+
+struct DialogTemplate {
+    int id;
+    const char* caption;
+    int w, h; // dialog units
+    std::span<const ControlTemplate> controls; // template order = tab order
+};
+
+// The template of a dialog id, or nullptr.
+const DialogTemplate* FindDialogTemplate(int id);
+
+// Dialog ids of the wizard pages.
+enum DialogId : int {
+    IDD_FILE = 130,
+    IDD_ERRORS = 131,
+    IDD_HLAVA = 132,
+    IDD_AKTIVA = 133,
+    IDD_PASIVA = 134,
+    IDD_VYSLEDKY1 = 135,
+    IDD_VYSLEDKY2 = 136,
+    IDD_END = 137,
+    IDD_TEXT = 138,
+    IDD_OBJ = 151,
+};
+
+inline constexpr int IDI_BIL = 148;

@@ -1,0 +1,68 @@
+// Saves a picture of every wizard page, as the user sees it, into a folder:
+//   bil_grab OUTDIR [demo.bil]
+// With a statement file, its figures are shown (and the error page lists
+// what it finds). Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+
+#include "app/app.h"
+#include "checks/markcolors.h"
+#include "model/document.h"
+#include "model/messages.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+
+#include <cstdio>
+
+namespace {
+
+// Answers every box with OK / Yes and every file dialog with cancel, so that
+// grabbing never blocks and every page can be left.
+class SilentHost : public IMessageHost {
+public:
+    int MessageBox(const std::string&, unsigned style) override
+    {
+        return (style & 0x0F) == MB_YESNO ? IDYES : IDOK;
+    }
+    bool OpenFileName(std::string&, const std::string&, const std::string&) override
+    {
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bil_grab OUTDIR [statement.bil]\n");
+        return 2;
+    }
+    InitGui();
+    SilentHost host;
+    SetMessageHost(&host);
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+
+    CBilDlgPages sheet(10002, nullptr, 0);
+    g_markColors.UpdateColors();
+    // A statement to show: the given file, or a new one in the output folder.
+    g_doc.m_strPath = argc > 2 ? argv[2] : (out + QStringLiteral("/new.bil")).toStdString();
+    if (!g_doc.Load())
+        std::fprintf(stderr, "bil_grab: cannot load %s\n", g_doc.m_strPath.c_str());
+    sheet.show();
+    for (int i = 0; i < sheet.GetPageCount(); ++i) {
+        sheet.SetActivePage(i);
+        for (int k = 0; k < 3; ++k)
+            QCoreApplication::processEvents();
+        const QString name = QStringLiteral("%1/page%2.png").arg(out).arg(i);
+        if (!sheet.grab().save(name)) {
+            std::fprintf(stderr, "bil_grab: cannot write %s\n", qPrintable(name));
+            return 1;
+        }
+    }
+    return 0;
+}
