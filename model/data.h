@@ -51,6 +51,12 @@ public:
     bool WriteItems(int fd) const;
     bool ReadItems(int fd);
 
+    // Completeness of the header and the orderer data; they may ask the
+    // user about a missing IČO or DIČ (model/completeness.cpp).
+    bool CheckHeader();
+    bool CheckOrderer();
+    void CopyHeaderToOrderer();
+
     // Check engine (checks/rules.cpp).
     void BuildRuleTables();
     int CheckRule(std::int32_t sum, std::int32_t value, int year, int rule);

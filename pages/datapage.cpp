@@ -1,6 +1,9 @@
 #include "pages/datapage.h"
 
+#include "checks/markcolors.h"
+#include "framework/ddx.h"
 #include "framework/sheet.h"
+#include "model/item.h"
 #include "model/messages.h"
 
 bool CUzDataPage::OnSetActive()
@@ -32,4 +35,20 @@ int CUzDataPage::OnWizardNext()
 bool AskCancel()
 {
     return AskYesNo(10029, MB_ICONEXCLAMATION);
+}
+
+void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label)
+{
+    DDX_Control(dx, edit, item.m_edit);
+    DDX_Text(dx, edit, item.m_strValue);
+    DDX_Text(dx, label, item.m_strLabel);
+    if (item.m_nMaxLen >= 0)
+        DDV_MaxChars(dx, item.m_strValue, item.m_nMaxLen);
+}
+
+void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label)
+{
+    DDX_Control(dx, edit, item.m_edit);
+    DDX_Text(dx, edit, item.m_nNumber);
+    DDX_Text(dx, label, item.m_strLabel);
 }

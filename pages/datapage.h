@@ -19,3 +19,11 @@ public:
 
 // Question 10029 before the wizard closes unfinished.
 bool AskCancel();
+
+class CUzItem;
+
+// One field of a data page: the edit attached to the item's mark, the value
+// exchanged, the label control given the item's label, then (text items
+// with a limit) the length checked.
+void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label);
+void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label);

@@ -1,5 +1,82 @@
 #include "pages/headerpage.h"
 
+#include "framework/ddx.h"
+#include "framework/sheet.h"
+#include "model/document.h"
+#include "model/messages.h"
+#include "model/opinions.h"
 #include "res/dialogs.h"
 
+namespace {
+
+struct Field {
+    int tag;
+    int edit;
+    int label;
+};
+
+constexpr Field kFields[] = {
+    {1, 1010, 1011}, {2, 1013, 1012}, {3, 1017, 1016}, {4, 1015, 1014}, {5, 1019, 1018},
+    {6, 1021, 1020}, {7, 1023, 1022}, {8, 1025, 1024}, {9, 1027, 1026},
+};
+constexpr int kIcoTag = 2;
+constexpr int IDC_OPINION = 1028;
+constexpr int IDC_OPINION_LABEL = 1029;
+
+} // namespace
+
 CUzPageHlava::CUzPageHlava() : CUzDataPage(IDD_HLAVA) {}
+
+void CUzPageHlava::DoDataExchange(CDataExchange& dx)
+{
+    CUzData& data = g_doc.m_data;
+    for (const Field& f : kFields) {
+        CUzItem& item = data.EditItem(f.tag);
+        if (f.tag == kIcoTag)
+            ExchangeNumberItem(dx, item, f.edit, f.label);
+        else
+            ExchangeTextItem(dx, item, f.edit, f.label);
+    }
+    CUzItemBase& opinion = data.Item(kOpinionTag);
+    DDX_Text(dx, IDC_OPINION, opinion.m_strValue);
+    DDX_Text(dx, IDC_OPINION_LABEL, opinion.m_strLabel);
+}
+
+bool CUzPageHlava::OnInitDialog()
+{
+    CDataExchange dx(this, false);
+    DDX_Control(dx, IDC_OPINION, m_opinions);
+    for (int i = 0; i < kOpinionCount; ++i)
+        m_opinions.AddString(*OpinionText(i));
+    return CUzDataPage::OnInitDialog();
+}
+
+bool CUzPageHlava::OnSetActive()
+{
+    CPropertySheet* sheet = GetParentSheet();
+    m_bNext = 0;
+    UpdateData(false);
+    m_opinions.SetCurSel(g_doc.m_data.Item(kOpinionTag).m_nNumber);
+    sheet->PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+    return true;
+}
+
+bool CUzPageHlava::OnKillActive()
+{
+    if (m_bNext == 0)
+        return AskYesNo(10012, MB_ICONEXCLAMATION);
+    if (!UpdateData(true))
+        return false;
+    CUzData& data = g_doc.m_data;
+    if (!data.CheckHeader()) {
+        ShowMessage(10011);
+        return false;
+    }
+    const int selected = m_opinions.GetCurSel();
+    data.Item(kOpinionTag).m_nNumber = selected;
+    if (selected < 0) {
+        ShowMessage(10011);
+        return false;
+    }
+    return true;
+}

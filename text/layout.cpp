@@ -4,6 +4,7 @@
 #include "model/cp1250.h"
 #include "model/document.h"
 #include "model/messages.h"
+#include "model/opinions.h"
 
 #include <cstdio>
 #include <new>
@@ -16,12 +17,6 @@ struct Literals {
     std::string seat = cp1250::Literal("Sídlo:");
     std::string balance = cp1250::Literal("Rozvaha ( v tis. Kč):");
     std::string profitLoss = cp1250::Literal("Výkaz zisků a ztrát ( v tis. Kč):");
-    std::string opinions[4] = {
-        cp1250::Literal("bez výhrad"),
-        cp1250::Literal("s výhradou"),
-        cp1250::Literal("záporný výrok"),
-        cp1250::Literal("odmítnutí výroku"),
-    };
 };
 
 const Literals& Texts()
@@ -103,9 +98,8 @@ private:
     // The opinion by the number of item 10; nothing for a number out of range.
     Builder& Opinion()
     {
-        const std::int32_t n = m_data.Item(kOpinionTag).m_nNumber;
-        if (n >= 0 && n <= 3)
-            Put(Texts().opinions[n]);
+        if (const std::string* text = OpinionText(m_data.Item(kOpinionTag).m_nNumber))
+            Put(*text);
         return *this;
     }
 
