@@ -2,6 +2,7 @@
 
 #include "framework/ddx.h"
 #include "framework/sheet.h"
+#include "framework/text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,12 @@ QWidget* CPropertyPage::GetDlgItem(int id) const
 {
     auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second;
+}
+
+void CPropertyPage::SetControlName(int id, const std::string& name)
+{
+    if (QWidget* w = GetDlgItem(id))
+        w->setAccessibleName(FromCp1250(name).trimmed());
 }
 
 CPropertySheet* CPropertyPage::GetParentSheet() const

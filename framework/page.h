@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class CDataExchange;
 class CPropertySheet;
 
@@ -40,6 +42,8 @@ public:
     template <class T>
     T* Control(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
     CPropertySheet* GetParentSheet() const;
+    // The name a screen reader gives the control (Windows-1250 text, trimmed).
+    void SetControlName(int id, const std::string& name);
 
     int TemplateId() const { return m_templateId; }
     QString Title() const;

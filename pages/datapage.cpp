@@ -2,6 +2,7 @@
 
 #include "checks/markcolors.h"
 #include "framework/ddx.h"
+#include "framework/page.h"
 #include "framework/sheet.h"
 #include "model/item.h"
 #include "model/messages.h"
@@ -39,6 +40,8 @@ bool AskCancel()
 
 void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label)
 {
+    if (!dx.m_bSaveAndValidate)
+        dx.m_pDlgWnd->SetControlName(edit, item.m_strLabel);
     DDX_Control(dx, edit, item.m_edit);
     DDX_Text(dx, edit, item.m_strValue);
     DDX_Text(dx, label, item.m_strLabel);
@@ -48,6 +51,8 @@ void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label)
 
 void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label)
 {
+    if (!dx.m_bSaveAndValidate)
+        dx.m_pDlgWnd->SetControlName(edit, item.m_strLabel);
     DDX_Control(dx, edit, item.m_edit);
     DDX_Text(dx, edit, item.m_nNumber);
     DDX_Text(dx, label, item.m_strLabel);

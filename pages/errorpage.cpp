@@ -43,6 +43,8 @@ bool CUzPageErrors::OnSetActive()
     m_strCurrent = Caption("Běžný rok [celkem: %d]", data.m_errors[0].m_nCount);
     m_strPrevious = Caption("Minulý rok [celkem: %d]", data.m_errors[1].m_nCount);
     UpdateData(false);
+    SetControlName(IDC_LIST_CURRENT, m_strCurrent);
+    SetControlName(IDC_LIST_PREVIOUS, m_strPrevious);
     sheet->PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     return true;
 }

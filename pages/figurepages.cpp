@@ -2,6 +2,7 @@
 
 #include "checks/markcolors.h"
 #include "framework/ddx.h"
+#include "framework/text.h"
 #include "model/document.h"
 #include "res/dialogs.h"
 
@@ -54,6 +55,11 @@ void CUzFigurePage::DoDataExchange(CDataExchange& dx)
         CUzItem& current = data.EditItem(row.tag);
         CUzItem& previous = data.EditItem(row.tag + 1);
         DDX_Text(dx, row.label, current.m_strLabel);
+        if (!dx.m_bSaveAndValidate) {
+            // Screen readers name each amount by its line and year.
+            SetControlName(row.current, current.m_strLabel + Cp1250(" – Běžný rok"));
+            SetControlName(row.previous, current.m_strLabel + Cp1250(" – Minulý rok"));
+        }
         DDX_Control(dx, row.current, current.m_edit);
         DDX_Text(dx, row.current, current.m_nNumber);
         DDX_Control(dx, row.previous, previous.m_edit);

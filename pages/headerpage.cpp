@@ -48,6 +48,7 @@ bool CUzPageHlava::OnInitDialog()
     DDX_Control(dx, IDC_OPINION, m_opinions);
     for (int i = 0; i < kOpinionCount; ++i)
         m_opinions.AddString(*OpinionText(i));
+    SetControlName(IDC_OPINION, g_doc.m_data.Item(kOpinionTag).m_strLabel);
     return CUzDataPage::OnInitDialog();
 }
 

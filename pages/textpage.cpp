@@ -27,8 +27,9 @@ constexpr int IDC_ONETAB = 1218;
 constexpr int IDC_INFO = 1243;
 
 // The canonical form of a path whose file may not exist yet: its folder
-// resolved, its name kept.
-std::string CanonicalName(const std::string& path)
+// resolved, its name kept. A link to a missing file stands for that file,
+// since writing through the link creates it.
+std::string CanonicalName(const std::string& path, int links = 0)
 {
     if (char* real = realpath(path.c_str(), nullptr)) {
         std::string out(real);
@@ -36,6 +37,17 @@ std::string CanonicalName(const std::string& path)
         return out;
     }
     const std::size_t slash = path.find_last_of('/');
+    struct stat st;
+    if (links < 40 && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char target[PATH_MAX];
+        const ssize_t n = readlink(path.c_str(), target, sizeof target);
+        if (n > 0 && static_cast<std::size_t>(n) < sizeof target) {
+            std::string next(target, static_cast<std::size_t>(n));
+            if (next[0] != '/' && slash != std::string::npos)
+                next = path.substr(0, slash + 1) + next;
+            return CanonicalName(next, links + 1);
+        }
+    }
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (char* real = realpath(folder.c_str(), nullptr)) {
@@ -71,6 +83,9 @@ bool CUzPageText::OnInitDialog()
 {
     if (auto* info = Control<QLabel>(IDC_INFO))
         info->setText(FromCp1250(LoadText(10001)));
+    SetControlName(IDC_TEXT, Cp1250("Text UZ"));
+    SetControlName(IDC_FILE, Cp1250("Textový soubor"));
+    SetControlName(IDC_BROWSE, Cp1250("Vybrat textový soubor"));
     return CPropertyPage::OnInitDialog();
 }
 

@@ -64,5 +64,21 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
+    // The first failed rule, double-clicked: its page with the marks.
+    sheet.SetActivePage(PageErrors);
+    CUzPageErrors& errors = sheet.m_pageErrors;
+    for (CListBox* list : {&errors.m_listCurrent, &errors.m_listPrevious}) {
+        if (list->GetCount() == 0)
+            continue;
+        list->SetCurSel(0);
+        if (list == &errors.m_listCurrent)
+            errors.OnDblclkCurrent();
+        else
+            errors.OnDblclkPrevious();
+        for (int k = 0; k < 3; ++k)
+            QCoreApplication::processEvents();
+        sheet.grab().save(out + QStringLiteral("/marked.png"));
+        break;
+    }
     return 0;
 }
