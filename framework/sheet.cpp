@@ -63,9 +63,11 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
 CPropertySheet::~CPropertySheet()
 {
     qApp->removeEventFilter(this);
-    // The pages belong to their owner, not to the stack.
+    // The pages belong to their owner, not to the stack. Pages that are
+    // members of a derived sheet are gone already and have left the stack;
+    // they must not be touched.
     for (CPropertyPage* page : m_pages)
-        if (page->parentWidget())
+        if (m_stack->indexOf(page) >= 0)
             page->setParent(nullptr);
 }
 

@@ -82,6 +82,8 @@ void ChownToNobody(const std::string& path)
 
 std::string TestDataPath(const std::string& name)
 {
+    // CTest cannot hand GUI tests discovered by gtest_discover_tests two
+    // environment variables, so the folder is also compiled in.
     const char* dir = std::getenv("BIL_TEST_DATA");
-    return std::string(dir ? dir : "tests/data") + "/" + name;
+    return std::string(dir ? dir : BIL_TEST_DATA_DIR) + "/" + name;
 }

@@ -1,0 +1,150 @@
+// What the user waits for on screen: the wizard from construction to its
+// first page painted, beside a bare dialog with one line edit measured the
+// same way, and one Next between two figure pages. Offscreen, in process.
+
+#include "app/app.h"
+#include "checks/markcolors.h"
+#include "model/document.h"
+#include "model/messages.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sys/resource.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Answers every question No and shows nothing.
+class SilentHost : public IMessageHost {
+public:
+    int MessageBox(const std::string&, unsigned style) override
+    {
+        return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
+    }
+    bool OpenFileName(std::string&, const std::string&, const std::string&) override
+    {
+        return false;
+    }
+};
+
+// The process's peak so far: it only grows, so the bare dialog runs first.
+void ReportPeakRss(benchmark::State& state)
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_kB"] = double(usage.ru_maxrss);
+}
+
+void Paint(QWidget& w)
+{
+    w.show();
+    QCoreApplication::processEvents();
+    benchmark::DoNotOptimize(w.grab());
+}
+
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+void BM_BareDialogFirstPaint(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto dialog = std::make_unique<QDialog>();
+        auto* layout = new QVBoxLayout(dialog.get());
+        layout->addWidget(new QLineEdit(dialog.get()));
+        Paint(*dialog);
+        state.SetIterationTime(Seconds(start));
+        dialog->hide();
+        dialog.reset();
+        QCoreApplication::processEvents();
+    }
+    ReportPeakRss(state);
+}
+BENCHMARK(BM_BareDialogFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_WizardFirstPaint(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        auto sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
+        sheet->SetActivePage(0);
+        Paint(*sheet);
+        state.SetIterationTime(Seconds(start));
+        sheet->hide();
+        sheet.reset();
+        QCoreApplication::processEvents();
+    }
+    ReportPeakRss(state);
+}
+BENCHMARK(BM_WizardFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Next from the assets page to the liabilities page: 26 figures taken over,
+// 30 loaded, the buttons updated and the page painted. Back to the assets
+// page by SetActivePage, untimed.
+void BM_NextBetweenFigurePages(benchmark::State& state)
+{
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / "bil-gui-bench").string();
+    std::filesystem::create_directories(folder);
+    g_doc.Reset();
+    g_doc.m_data.Reset();
+    g_doc.m_strPath = folder + "/new.bil"; // a new file: the first page lets it pass
+    CBilDlgPages sheet(10002, nullptr, 0);
+    sheet.SetActivePage(0);
+    sheet.show();
+    if (!sheet.SetActivePage(PageAktiva)) {
+        state.SkipWithError("assets page not reached");
+        return;
+    }
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        sheet.PressNext();
+        QCoreApplication::processEvents();
+        state.SetIterationTime(Seconds(start));
+        if (sheet.GetActiveIndex() != PagePasiva) {
+            state.SkipWithError("Next did not reach the liabilities page");
+            break;
+        }
+        sheet.SetActivePage(PageAktiva);
+        QCoreApplication::processEvents();
+    }
+    sheet.hide();
+    std::filesystem::remove_all(folder);
+    ReportPeakRss(state);
+}
+BENCHMARK(BM_NextBetweenFigurePages)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bil"));
+    InitGui();
+    SilentHost host;
+    SetMessageHost(&host);
+    g_markColors.UpdateColors();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return EXIT_FAILURE;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return EXIT_SUCCESS;
+}
