@@ -30,8 +30,9 @@ asan:
 
 bench:
 	BUILD_DIR=$(BENCH_BUILD) BUILD_TYPE=Release CMAKE_ARGS="-DBIL_BENCH=ON" scripts/setup
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench bil_gui_bench
 	$(BENCH_BUILD)/bench/bil_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/bil_gui_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 
 # libFuzzer over loading a statement file, FUZZ_SECONDS long.
 fuzz:

@@ -4,6 +4,7 @@
 #include "framework/ddx.h"
 #include "framework/page.h"
 #include "framework/sheet.h"
+#include "model/document.h"
 #include "model/item.h"
 #include "model/messages.h"
 
@@ -56,4 +57,15 @@ void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label)
     DDX_Control(dx, edit, item.m_edit);
     DDX_Text(dx, edit, item.m_nNumber);
     DDX_Text(dx, label, item.m_strLabel);
+}
+
+void ExchangeItems(CDataExchange& dx, std::span<const ItemField> fields)
+{
+    for (const ItemField& f : fields) {
+        CUzItem& item = g_doc.m_data.EditItem(f.tag);
+        if (f.number)
+            ExchangeNumberItem(dx, item, f.edit, f.label);
+        else
+            ExchangeTextItem(dx, item, f.edit, f.label);
+    }
 }

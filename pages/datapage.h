@@ -4,6 +4,8 @@
 
 #include "framework/page.h"
 
+#include <span>
+
 class CUzDataPage : public CPropertyPage {
 public:
     using CPropertyPage::CPropertyPage;
@@ -22,8 +24,19 @@ bool AskCancel();
 
 class CUzItem;
 
+// One field of a data page and the item it shows; `number` for the IČO,
+// which is exchanged as an integer.
+struct ItemField {
+    int tag;
+    int edit;
+    int label;
+    bool number = false;
+};
+
 // One field of a data page: the edit attached to the item's mark, the value
 // exchanged, the label control given the item's label, then (text items
 // with a limit) the length checked.
 void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label);
 void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label);
+// The fields in order, each as above.
+void ExchangeItems(CDataExchange& dx, std::span<const ItemField> fields);

@@ -5,13 +5,7 @@
 
 namespace {
 
-struct Field {
-    int tag;
-    int edit;
-    int label;
-};
-
-constexpr Field kFields[] = {
+constexpr ItemField kFields[] = {
     {113, 1193, 1192}, {114, 1195, 1194}, {115, 1201, 1200}, {116, 1197, 1196},
     {117, 1203, 1202}, {118, 1205, 1204}, {119, 1207, 1206}, {120, 1209, 1208},
     {121, 1211, 1210}, {122, 1213, 1212},
@@ -23,8 +17,7 @@ CUzPageEnd::CUzPageEnd() : CUzDataPage(IDD_END) {}
 
 void CUzPageEnd::DoDataExchange(CDataExchange& dx)
 {
-    for (const Field& f : kFields)
-        ExchangeTextItem(dx, g_doc.m_data.EditItem(f.tag), f.edit, f.label);
+    ExchangeItems(dx, kFields);
 }
 
 bool CUzPageEnd::OnKillActive()

@@ -5,7 +5,6 @@
 #include "framework/text.h"
 #include "model/document.h"
 #include "model/messages.h"
-#include "pages/datapage.h"
 #include "res/dialogs.h"
 
 #include <cstdio>
@@ -24,7 +23,7 @@ std::string Caption(const char* formatUtf8, int count)
 }
 } // namespace
 
-CUzPageErrors::CUzPageErrors() : CPropertyPage(IDD_ERRORS) {}
+CUzPageErrors::CUzPageErrors() : CUzDataPage(IDD_ERRORS) {}
 
 void CUzPageErrors::DoDataExchange(CDataExchange& dx)
 {
@@ -109,21 +108,4 @@ bool CUzPageErrors::OnKillActive()
     if (m_bNext == 1 && (data.m_errors[0].m_nCount != 0 || data.m_errors[1].m_nCount != 0))
         ShowMessage(10020);
     return true;
-}
-
-bool CUzPageErrors::OnQueryCancel()
-{
-    return AskCancel();
-}
-
-int CUzPageErrors::OnWizardBack()
-{
-    m_bNext = 0;
-    return CPropertyPage::OnWizardBack();
-}
-
-int CUzPageErrors::OnWizardNext()
-{
-    m_bNext = 1;
-    return CPropertyPage::OnWizardNext();
 }

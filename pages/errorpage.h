@@ -3,20 +3,17 @@
 // marks a rule's items and turns to the page of its sum.
 
 #include "framework/controls.h"
-#include "framework/page.h"
+#include "pages/datapage.h"
 
 #include <string>
 
-class CUzPageErrors : public CPropertyPage {
+class CUzPageErrors : public CUzDataPage {
 public:
     CUzPageErrors();
 
     void DoDataExchange(CDataExchange& dx) override;
     bool OnSetActive() override;
     bool OnKillActive() override;
-    bool OnQueryCancel() override;
-    int OnWizardBack() override;
-    int OnWizardNext() override;
     void OnCommand(int id, Notify code) override;
 
     void FillErrorLists();
@@ -27,7 +24,6 @@ public:
     CListBox m_listPrevious;
     std::string m_strCurrent;
     std::string m_strPrevious;
-    int m_bNext = 0;
 
 private:
     void OnDblclk(CListBox& list, int year);

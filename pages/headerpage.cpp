@@ -9,17 +9,10 @@
 
 namespace {
 
-struct Field {
-    int tag;
-    int edit;
-    int label;
-};
-
-constexpr Field kFields[] = {
-    {1, 1010, 1011}, {2, 1013, 1012}, {3, 1017, 1016}, {4, 1015, 1014}, {5, 1019, 1018},
+constexpr ItemField kFields[] = {
+    {1, 1010, 1011}, {2, 1013, 1012, true}, {3, 1017, 1016}, {4, 1015, 1014}, {5, 1019, 1018},
     {6, 1021, 1020}, {7, 1023, 1022}, {8, 1025, 1024}, {9, 1027, 1026},
 };
-constexpr int kIcoTag = 2;
 constexpr int IDC_OPINION = 1028;
 constexpr int IDC_OPINION_LABEL = 1029;
 
@@ -29,15 +22,8 @@ CUzPageHlava::CUzPageHlava() : CUzDataPage(IDD_HLAVA) {}
 
 void CUzPageHlava::DoDataExchange(CDataExchange& dx)
 {
-    CUzData& data = g_doc.m_data;
-    for (const Field& f : kFields) {
-        CUzItem& item = data.EditItem(f.tag);
-        if (f.tag == kIcoTag)
-            ExchangeNumberItem(dx, item, f.edit, f.label);
-        else
-            ExchangeTextItem(dx, item, f.edit, f.label);
-    }
-    CUzItemBase& opinion = data.Item(kOpinionTag);
+    ExchangeItems(dx, kFields);
+    CUzItemBase& opinion = g_doc.m_data.Item(kOpinionTag);
     DDX_Text(dx, IDC_OPINION, opinion.m_strValue);
     DDX_Text(dx, IDC_OPINION_LABEL, opinion.m_strLabel);
 }

@@ -6,18 +6,11 @@
 
 namespace {
 
-struct Field {
-    int tag;
-    int edit;
-    int label;
-};
-
-constexpr Field kFields[] = {
+constexpr ItemField kFields[] = {
     {123, 1221, 1219}, {124, 1011, 1220}, {125, 1223, 1222}, {126, 1225, 1224},
-    {127, 1227, 1226}, {128, 1229, 1228}, {129, 1230, 1231}, {130, 1242, 1240},
+    {127, 1227, 1226}, {128, 1229, 1228, true}, {129, 1230, 1231}, {130, 1242, 1240},
     {131, 1233, 1232}, {132, 1235, 1234}, {133, 1239, 1238}, {134, 1237, 1236},
 };
-constexpr int kIcoTag = 128;
 constexpr int IDC_COPY_HEADER = 1241;
 
 } // namespace
@@ -26,14 +19,7 @@ CUzPageObj::CUzPageObj() : CUzDataPage(IDD_OBJ) {}
 
 void CUzPageObj::DoDataExchange(CDataExchange& dx)
 {
-    CUzData& data = g_doc.m_data;
-    for (const Field& f : kFields) {
-        CUzItem& item = data.EditItem(f.tag);
-        if (f.tag == kIcoTag)
-            ExchangeNumberItem(dx, item, f.edit, f.label);
-        else
-            ExchangeTextItem(dx, item, f.edit, f.label);
-    }
+    ExchangeItems(dx, kFields);
 }
 
 bool CUzPageObj::OnKillActive()

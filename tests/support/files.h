@@ -26,7 +26,7 @@ bool FileExists(const std::string& path);
 // Runs `body` in a forked child and returns its exit status (the body's
 // return value), or -1 when the child died. With `asNobody` the child first
 // gives up root (uid/gid 65534), so that permissions are enforced in it the
-// way they are for a user; `folders` are handed to that user first.
+// way they are for a user (hand it its folders with ChownToNobody first).
 int RunInChild(const std::function<int()>& body, bool asNobody = false);
 
 // Gives ownership of a path to the unprivileged user RunInChild switches to.
