@@ -16,8 +16,7 @@ build:
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/bil ]; then $(BUILD)/bil; \
-	else echo "make run: the wizard is not built yet (only the statement core exists)"; exit 1; fi
+	$(BUILD)/bil
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
