@@ -132,9 +132,13 @@ int CUzDocument::BuildText(std::string& text) const
     } catch (const std::bad_alloc&) {
         text.clear();
         text.shrink_to_fit();
-        std::string message;
-        LoadText(message, 10018);
-        AppMessageBox(message, MB_ICONHAND | MB_OK);
+        try {
+            std::string message;
+            LoadText(message, 10018);
+            AppMessageBox(message, MB_ICONHAND | MB_OK);
+        } catch (const std::bad_alloc&) {
+            // Not even the message fits: the empty text tells the user later.
+        }
         return 0;
     }
 }
