@@ -501,3 +501,27 @@ TEST_F(DataPageTest, NegativeOrdererIcoIsRefused)
     EXPECT_EQ(BoxIds(), Ids{10027});
     EXPECT_EQ(Item(128).m_nNumber, -471);
 }
+
+// Keyboard and screen readers: Tab walks the fields in the dialog's order and
+// every field carries its line's label as its accessible name.
+TEST_F(WizardTest, FieldsAreNamedByTheirLabelsAndTabFollowsTheDialog)
+{
+    OpenAt(PageHlava);
+    EXPECT_EQ(Edit(kName)->accessibleName(), U("Obchodní jméno:"));
+    EXPECT_EQ(Edit(kIco)->accessibleName(), U("IČO:"));
+    EXPECT_EQ(Active()->GetDlgItem(kOpinion)->accessibleName(), U("Výrok auditora:"));
+    Edit(kName)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Edit(kIco));
+
+    host.answers.push_back(IDYES); // leaving the header other than by Next asks
+    OpenAt(PageAktiva);
+    ASSERT_EQ(ActiveIndex(), PageAktiva);
+    EXPECT_EQ(Edit(1042)->accessibleName(), U("Aktiva celkem – Běžný rok"));
+    EXPECT_EQ(Edit(1067)->accessibleName(), U("Ostatní aktiva (D) – Minulý rok"));
+    Edit(1042)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Edit(1043));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Edit(1044));
+}
