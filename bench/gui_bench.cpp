@@ -25,18 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Answers every question No and shows nothing.
-class SilentHost : public IMessageHost {
-public:
-    int MessageBox(const std::string&, unsigned style) override
-    {
-        return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
-    }
-    bool OpenFileName(std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-};
 
 // The process's peak so far: it only grows, so the bare dialog runs first.
 void ReportPeakRss(benchmark::State& state)
@@ -137,7 +125,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bil"));
     InitGui();
-    SilentHost host;
+    SilentMessageHost host;
     SetMessageHost(&host);
     g_markColors.UpdateColors();
 

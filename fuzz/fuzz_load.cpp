@@ -17,19 +17,6 @@
 
 namespace {
 
-// Load reports through the host; nothing may reach the user here.
-class SilentHost : public IMessageHost {
-public:
-    int MessageBox(const std::string&, unsigned style) override
-    {
-        return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
-    }
-    bool OpenFileName(std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-};
-
 struct Setup {
     Setup()
     {
@@ -47,7 +34,7 @@ struct Setup {
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
     }
-    SilentHost host;
+    SilentMessageHost host;
     std::string folder;
     std::string path;
 };

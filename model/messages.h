@@ -29,6 +29,24 @@ public:
                               const std::string& filter) = 0;
 };
 
+// A host for runs without a user (tools, benchmarks, fuzzing): shows
+// nothing, answers every question with `answer`, cancels every file dialog.
+class SilentMessageHost : public IMessageHost {
+public:
+    explicit SilentMessageHost(int answer = IDNO) : m_answer(answer) {}
+    int MessageBox(const std::string&, unsigned style) override
+    {
+        return (style & 0x0F) == MB_YESNO ? m_answer : IDOK;
+    }
+    bool OpenFileName(std::string&, const std::string&, const std::string&) override
+    {
+        return false;
+    }
+
+private:
+    int m_answer;
+};
+
 // Installs the host (nullptr: none) and returns the previous one. Without a
 // host a message goes to standard error and a question is answered No.
 IMessageHost* SetMessageHost(IMessageHost* host);

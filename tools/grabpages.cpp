@@ -14,24 +14,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// Answers every box with OK / Yes and every file dialog with cancel, so that
-// grabbing never blocks and every page can be left.
-class SilentHost : public IMessageHost {
-public:
-    int MessageBox(const std::string&, unsigned style) override
-    {
-        return (style & 0x0F) == MB_YESNO ? IDYES : IDOK;
-    }
-    bool OpenFileName(std::string&, const std::string&, const std::string&) override
-    {
-        return false;
-    }
-};
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -42,7 +24,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     InitGui();
-    SilentHost host;
+    SilentMessageHost host(IDYES);
     SetMessageHost(&host);
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
