@@ -6,17 +6,16 @@
 #include <iconv.h>
 
 namespace cp1250 {
-namespace {
 
-// Number of UTF-8 characters in the first `bytes` bytes (lead bytes counted).
-std::size_t Utf8Chars(std::string_view s, std::size_t bytes)
+std::size_t Utf8Length(std::string_view utf8)
 {
     std::size_t n = 0;
-    for (std::size_t i = 0; i < bytes && i < s.size(); ++i)
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
-            ++n;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80;
     return n;
 }
+
+namespace {
 
 class Converter {
 public:
@@ -83,7 +82,7 @@ Result FromUtf8(std::string_view utf8, std::string& out)
     std::size_t at = ToCp1250().Run(utf8, out);
     if (at == std::string_view::npos)
         return {};
-    return {false, Utf8Chars(utf8, at)};
+    return {false, Utf8Length(utf8.substr(0, at))};
 }
 
 Result ToUtf8(std::string_view text, std::string& out)

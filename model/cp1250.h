@@ -23,6 +23,9 @@ Result FromUtf8(std::string_view utf8, std::string& out);
 // Windows-1250 and fail the conversion; `out` is then empty.
 Result ToUtf8(std::string_view text, std::string& out);
 
+// Characters (code points) of a UTF-8 text.
+std::size_t Utf8Length(std::string_view utf8);
+
 // A UTF-8 literal of the program's own (labels, captions, string table) in
 // Windows-1250. Aborts on a literal that does not convert: that is a fault in
 // the source, and a test converts every literal.

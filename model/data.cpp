@@ -2,6 +2,7 @@
 
 #include "model/catalogue.h"
 #include "model/cp1250.h"
+#include "model/fileio.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -84,18 +85,17 @@ void CUzData::Reset()
     ClearErrors();
 }
 
-bool CUzData::WriteItems(int fd) const
+void CUzData::WriteItems(std::string& out) const
 {
     for (int tag = 1; tag <= kItemCount; ++tag)
-        if (!Item(tag).Write(fd, tag))
-            return false;
-    return true;
+        Item(tag).Write(out, tag);
 }
 
 bool CUzData::ReadItems(int fd)
 {
+    fileio::Reader in(fd, kMaxStatementBytes);
     for (int tag = 1; tag <= kItemCount; ++tag) {
-        if (!Item(tag).Read(fd, tag)) {
+        if (!Item(tag).Read(in, tag)) {
             ClearValues();
             return false;
         }

@@ -48,7 +48,9 @@ public:
     void ClearErrors();
     void Reset();
 
-    bool WriteItems(int fd) const;
+    // The statement file's records (see document.h): appended to `out`, or
+    // read from the regular file open on `fd`.
+    void WriteItems(std::string& out) const;
     bool ReadItems(int fd);
 
     // Completeness of the header and the orderer data; they may ask the

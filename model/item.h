@@ -1,8 +1,19 @@
 #pragma once
 // One statement item: a labelled value. All texts are Windows-1250 bytes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+namespace fileio {
+class Reader;
+}
+
+// Bounds against hostile statement files. No statement text comes near a few
+// megabytes; these keep any file's load within a second and within memory,
+// whatever its length fields claim.
+inline constexpr std::int32_t kMaxTextLength = 16 << 20;  // one record's text
+inline constexpr std::size_t kMaxStatementBytes = 64 << 20; // the whole file is read up to here
 
 // The edit-control object of an item. In the core it carries the item's mark;
 // the GUI attaches it to the line edit that shows the item and paints by mark.
@@ -20,9 +31,9 @@ public:
     // Empty text and number 0; label, page, control and limit stay.
     void Clear();
 
-    // One record of the statement file on a descriptor (see document.h).
-    bool Write(int fd, std::int32_t tag) const;
-    bool Read(int fd, std::int32_t expectedTag);
+    // One record of the statement file (see document.h).
+    void Write(std::string& out, std::int32_t tag) const;
+    bool Read(fileio::Reader& in, std::int32_t expectedTag);
 
     std::string m_strValue;
     std::int32_t m_nNumber = 0;

@@ -76,7 +76,7 @@ bool BrowseFileName(std::string& result, const std::string& title, const std::st
     std::string chosen;
     if (!g_host || !g_host->OpenFileName(chosen, title, filter))
         return false;
-    if (chosen.empty() || chosen.size() > kMaxPath)
+    if (chosen.empty() || cp1250::Utf8Length(chosen) >= std::size_t{kMaxPathChars})
         return false;
     result = chosen;
     if (!HasExtension(result))

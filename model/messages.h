@@ -23,8 +23,9 @@ public:
     virtual int MessageBox(const std::string& text, unsigned style) = 0;
 
     // The open-file dialog: `filter` holds pairs of description and pattern,
-    // each ended by a zero byte. The folder must exist, the file need not.
-    // Returns false on cancel; otherwise the chosen path, as typed or picked.
+    // each ended by a zero byte (Windows-1250). The folder must exist, the
+    // file need not. Returns false on cancel; otherwise the chosen path as
+    // the file system names it (UTF-8 bytes, never Windows-1250).
     virtual bool OpenFileName(std::string& path, const std::string& title,
                               const std::string& filter) = 0;
 };
@@ -64,11 +65,13 @@ bool AskYesNo(int id, unsigned flags);
 // OK box, default icon.
 void ShowMessage(int id);
 
-// The longest path the open-file dialog gives back, in bytes.
-inline constexpr std::size_t kMaxPath = 259;
+// The longest path name the program takes, in characters as shown: the
+// open-file dialog's buffer, whose last place holds the terminating zero.
+inline constexpr int kMaxPathChars = 260;
 
 // Open-file dialog. `result` is emptied first; on OK it holds the path, with
 // `defExt` (".BIL", ".TXT") appended when the name has no extension or ends in
-// a dot. Cancel, failure or a path over kMaxPath: false, `result` empty.
+// a dot. Cancel, failure or a path that does not fit the dialog's buffer:
+// false, `result` empty.
 bool BrowseFileName(std::string& result, const std::string& title,
                     const std::string& filter, const std::string& defExt);

@@ -1,6 +1,7 @@
 #include "res/dialogs.h"
 
 #include "model/catalogue.h"
+#include "model/cp1250.h"
 
 #include <array>
 #include <deque>
@@ -217,14 +218,6 @@ constexpr int kWrappedRowH = 20; // a label of two lines (8 units each) plus air
 // would not fit the column wraps onto a second line.
 constexpr int kUnitsPerLetter = 4;
 
-std::size_t Utf8Length(std::string_view s)
-{
-    std::size_t n = 0;
-    for (unsigned char c : s)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
 std::string_view Trimmed(std::string_view s)
 {
     while (!s.empty() && s.front() == ' ')
@@ -264,7 +257,7 @@ private:
                 const int tag = page.firstTag + 2 * static_cast<int>(rows.size());
                 const std::string_view text = CatalogueAt(tag).label;
                 const bool wrap =
-                    Utf8Length(text) * kUnitsPerLetter > static_cast<std::size_t>(kLabelW);
+                    cp1250::Utf8Length(text) * kUnitsPerLetter > static_cast<std::size_t>(kLabelW);
                 rows.push_back({run.label + k, run.current + k * run.editStep,
                                 run.previous + k * run.editStep, text, wrap});
             }

@@ -48,10 +48,13 @@ TEST(BrowseFileName, CancelLeavesAnEmptyResult)
 
 TEST(BrowseFileName, PathLongerThanTheDialogBufferFails)
 {
-    const std::string folder = "/" + std::string(250, 'd') + "/";
-    const std::string fits = folder + "abc.bil";     // 259 bytes
-    const std::string tooLong = folder + "abcd.bil"; // 260 bytes
-    ASSERT_EQ(fits.size(), kMaxPath);
+    // Characters count, not bytes: each "č" is two bytes of UTF-8.
+    std::string folder = "/";
+    for (int i = 0; i < 250; ++i)
+        folder += "\xC4\x8D";
+    folder += "/";
+    const std::string fits = folder + "abc.bil";     // 259 characters
+    const std::string tooLong = folder + "abcd.bil"; // 260 characters
     EXPECT_EQ(Browse(fits), std::make_pair(true, fits));
     EXPECT_EQ(Browse(tooLong), std::make_pair(false, std::string()));
 }

@@ -1,6 +1,8 @@
 // The statement text: the whole statement as TAB-separated lines with CR LF,
 // in the fixed order and with the fixed TAB counts the editorial office reads.
 
+#include "text/layout.h"
+
 #include "model/cp1250.h"
 #include "model/document.h"
 #include "model/messages.h"
@@ -141,4 +143,17 @@ int CUzDocument::BuildText(std::string& text) const
         }
         return 0;
     }
+}
+
+std::string TextFileBytes(std::string_view text, bool oneTab)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (oneTab && text[i] == '\t')
+            while (i + 1 < text.size() && text[i + 1] == '\t')
+                ++i;
+        out += text[i];
+    }
+    return out;
 }
