@@ -33,12 +33,13 @@ bench:
 	$(BENCH_BUILD)/bench/bil_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/bil_gui_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 
-# libFuzzer over loading a statement file, FUZZ_SECONDS long.
+# libFuzzer over a statement file's load, check, text, save and reload,
+# FUZZ_SECONDS long.
 fuzz:
 	BUILD_DIR=$(FUZZ_BUILD) BUILD_TYPE=Debug CMAKE_ARGS="-DBIL_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang" scripts/setup
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_load
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_chain
 	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/fuzz/fuzz_load -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds
+	$(FUZZ_BUILD)/fuzz/fuzz_chain -max_len=65536 -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
