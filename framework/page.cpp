@@ -4,6 +4,8 @@
 #include "framework/sheet.h"
 #include "framework/text.h"
 
+#include <QLineEdit>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -72,6 +74,23 @@ QWidget* CPropertyPage::GetDlgItem(int id) const
 {
     auto it = m_controls.find(id);
     return it == m_controls.end() ? nullptr : it->second;
+}
+
+QWidget* CPropertyPage::FirstTabStop() const
+{
+    for (const ControlTemplate& c : m_template->controls) {
+        QWidget* w = GetDlgItem(c.id);
+        if (w && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->isHidden())
+            return w;
+    }
+    return nullptr;
+}
+
+void CPropertyPage::GotoDlgCtrl(QWidget* control)
+{
+    control->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        edit->selectAll();
 }
 
 void CPropertyPage::SetControlName(int id, const std::string& name)

@@ -39,6 +39,11 @@ public:
     bool UpdateData(bool saveAndValidate = true);
 
     QWidget* GetDlgItem(int id) const;
+    // The first control in tab order that can take the focus, or nullptr.
+    QWidget* FirstTabStop() const;
+    // Focuses a control as the keyboard does: an edit's text is selected,
+    // so that typing replaces it.
+    void GotoDlgCtrl(QWidget* control);
     template <class T>
     T* Control(int id) const { return qobject_cast<T*>(GetDlgItem(id)); }
     CPropertySheet* GetParentSheet() const;

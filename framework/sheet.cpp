@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -95,15 +96,15 @@ bool CPropertySheet::Activate(int index)
     if (!page)
         return false;
     page->EnsureCreated();
+    ++m_activation;
     m_active = index;
     m_stack->setCurrentWidget(page);
     setWindowTitle(page->Title());
     page->OnSetActive();
-    // Focus the first control of the page, as a dialog does when shown.
-    if (isVisible()) {
-        if (QWidget* first = page->nextInFocusChain(); first && page->isAncestorOf(first))
-            first->setFocus(Qt::TabFocusReason);
-    }
+    // The page's first tab stop takes the focus, as in a dialog that is
+    // shown; before the sheet is shown it gets it when the sheet appears.
+    if (QWidget* first = page->FirstTabStop())
+        page->GotoDlgCtrl(first);
     return true;
 }
 
@@ -128,25 +129,26 @@ void CPropertySheet::Move(int step, int handlerResult)
     Activate(target);
 }
 
+bool CPropertySheet::Asked(unsigned button) const
+{
+    return GetActivePage() && m_askedBy == m_activation && (m_asked & button);
+}
+
 void CPropertySheet::PressBack()
 {
-    if (!(m_buttons & PSWIZB_BACK) || !GetActivePage())
-        return;
-    Move(-1, GetActivePage()->OnWizardBack());
+    if (Asked(PSWIZB_BACK))
+        Move(-1, GetActivePage()->OnWizardBack());
 }
 
 void CPropertySheet::PressNext()
 {
-    if (!(m_buttons & PSWIZB_NEXT) || (m_buttons & PSWIZB_FINISH) || !GetActivePage())
-        return;
-    Move(+1, GetActivePage()->OnWizardNext());
+    if (Asked(PSWIZB_NEXT) && !Asked(PSWIZB_FINISH))
+        Move(+1, GetActivePage()->OnWizardNext());
 }
 
 void CPropertySheet::PressFinish()
 {
-    if (!(m_buttons & PSWIZB_FINISH) || !GetActivePage())
-        return;
-    if (GetActivePage()->OnWizardFinish())
+    if (Asked(PSWIZB_FINISH) && GetActivePage()->OnWizardFinish())
         accept();
 }
 
@@ -162,7 +164,7 @@ void CPropertySheet::reject()
     QDialog::reject();
 }
 
-void CPropertySheet::SetWizardButtons(unsigned flags)
+void CPropertySheet::ShowButtons(unsigned flags)
 {
     m_buttons = flags;
     const bool finish = flags & PSWIZB_FINISH;
@@ -179,8 +181,30 @@ void CPropertySheet::SetWizardButtons(unsigned flags)
 
 void CPropertySheet::PostWizardButtons(unsigned flags)
 {
-    QMetaObject::invokeMethod(this, [this, flags] { SetWizardButtons(flags); },
-                              Qt::QueuedConnection);
+    m_asked = flags;
+    m_askedBy = m_activation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, flags, by = m_activation] {
+            if (by == m_activation)
+                ShowButtons(flags);
+        },
+        Qt::QueuedConnection);
+}
+
+void CPropertySheet::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // Controls that take Return (the rule lists) have accepted it already.
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (!button || !button->isVisible() || !button->isEnabled())
+        button = m_finish->isVisible() ? m_finish : m_next;
+    if (button->isVisible() && button->isEnabled())
+        button->click();
 }
 
 int CPropertySheet::DoModal()

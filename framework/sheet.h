@@ -27,10 +27,12 @@ public:
     // Turns to the page at `index`; the current page may refuse to be left.
     bool SetActivePage(int index);
 
-    // Which wizard buttons are enabled (PSWIZB_*): at once, or after the
-    // current event has been handled, as pages ask on activation.
-    void SetWizardButtons(unsigned flags);
+    // The wizard buttons (PSWIZB_*) the active page asks for on activation.
+    // The sheet acts on them at once; the buttons show them once the current
+    // event has been handled. A request of a page that is no longer active
+    // counts for nothing.
     void PostWizardButtons(unsigned flags);
+    // The buttons as shown.
     unsigned WizardButtons() const { return m_buttons; }
 
     // Shows the first page and runs the wizard modally.
@@ -53,10 +55,15 @@ protected:
 
     void reject() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Return presses the focused push button, elsewhere Next or Finish.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool Activate(int index);
     void Move(int step, int handlerResult);
+    void ShowButtons(unsigned flags);
+    // True when the active page asked for the button.
+    bool Asked(unsigned button) const;
 
     std::vector<CPropertyPage*> m_pages;
     QStackedWidget* m_stack;
@@ -66,6 +73,9 @@ private:
     QPushButton* m_cancel;
     int m_active = -1;
     int m_firstPage;
+    unsigned m_activation = 0; // counts activations
+    unsigned m_asked = 0;      // buttons asked for by activation m_askedBy
+    unsigned m_askedBy = 0;
     unsigned m_buttons = 0;
     QString m_caption;
 };

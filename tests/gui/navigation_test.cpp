@@ -277,6 +277,25 @@ TEST_F(NavigationTest, AnsweringTheCancelQuestion)
     EXPECT_EQ(ReadFile(m_file), saved);
 }
 
+TEST_F(NavigationTest, OnlyThePageThatAskedForFinishFinishes)
+{
+    StartComplete();
+    const std::string saved = ReadFile(m_file);
+    Next();
+    sheet->SetActivePage(PageText);
+    Settle();
+    ASSERT_EQ(ActiveIndex(), int(PageText));
+    // Back and Finish in one batch: the orderer page, now active, has not
+    // asked for Finish, so nothing closes and nothing is written.
+    sheet->PressBack();
+    sheet->PressFinish();
+    Settle();
+    EXPECT_EQ(ActiveIndex(), int(PageObj));
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(ReadFile(m_file), saved);
+    EXPECT_EQ(sheet->WizardButtons(), unsigned(PSWIZB_BACK | PSWIZB_NEXT));
+}
+
 TEST_F(NavigationTest, EnterInAFigurePressesNext)
 {
     StartComplete();
