@@ -8,10 +8,13 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <limits>
 
 QFont DialogFont()
 {
@@ -61,12 +64,43 @@ void CEditCtrl::showEvent(QShowEvent* event)
     QLineEdit::showEvent(event);
 }
 
+void CEditCtrl::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    // Tab and shortcuts select the text already; coming back to the window
+    // does too, as in a dialog, so that typing replaces the figure.
+    if (event->reason() == Qt::ActiveWindowFocusReason && !hasSelectedText())
+        selectAll();
+}
+
 namespace {
+
+// A list box on which Return or Space acts on the selected entry as a
+// double-click does.
+class CListCtrl : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const int key = event->key();
+        QListWidgetItem* item = currentItem();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
+            !(event->modifiers() & ~Qt::KeypadModifier) && item && item->isSelected()) {
+            emit itemDoubleClicked(item);
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+    }
+};
 
 QWidget* MakeEdit(QWidget* parent, const ControlTemplate& c, const QFont& font)
 {
     if (!(c.style & CtlMultiLine)) {
         auto* edit = new CEditCtrl(parent);
+        // Texts without a limit must come back whole, not cut at Qt's 32767.
+        edit->setMaxLength(std::numeric_limits<int>::max());
         edit->setReadOnly(c.style & CtlReadOnly);
         edit->setFrame(c.style & CtlBorder);
         return edit;
@@ -147,7 +181,7 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             break;
         }
         case CtlKind::ListBox: {
-            auto* list = new QListWidget(parent);
+            auto* list = new CListCtrl(parent);
             list->setSortingEnabled(false);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             if (c.style & CtlNotify)

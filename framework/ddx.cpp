@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QVariant>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,25 @@ void CDataExchange::Fail(const std::string& promptCp1250)
 
 namespace {
 
+// The text a label was given, before JoinWords.
+constexpr const char* kLabelText = "bilText";
+
+// A wrapping label breaks its lines at blanks only, as a dialog's static
+// text does; Qt would also break inside "(B.III.1.)". Word joiners between
+// the letters of a word keep it whole.
+QString JoinWords(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() * 2);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (i + 1 < text.size() && !text[i].isSpace() && !text[i + 1].isSpace() &&
+            !text[i].isHighSurrogate())
+            out += QChar(0x2060);
+    }
+    return out;
+}
+
 QString WindowText(QWidget* w)
 {
     if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -64,8 +84,10 @@ QString WindowText(QWidget* w)
         s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         return s;
     }
-    if (auto* l = qobject_cast<QLabel*>(w))
-        return l->text();
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        const QVariant text = l->property(kLabelText);
+        return text.isValid() ? text.toString() : l->text();
+    }
     if (auto* b = qobject_cast<QAbstractButton*>(w))
         return b->text();
     return w->windowTitle();
@@ -81,7 +103,8 @@ void SetWindowText(QWidget* w, const QString& text)
         s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         t->setPlainText(s);
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
-        l->setText(text);
+        l->setProperty(kLabelText, text);
+        l->setText(l->wordWrap() ? JoinWords(text) : text);
     } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         b->setText(text);
     } else {
@@ -123,6 +146,10 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value)
     }
     if (IsEdit(w) && !IsEditable(w))
         return; // nothing the user could have changed
+    // An edit the user has not touched since it was loaded gives its value
+    // back unchanged: every byte, however long, whatever Qt would make of it.
+    if (auto* edit = qobject_cast<QLineEdit*>(w); edit && !edit->isModified())
+        return;
     std::string text;
     qsizetype bad = 0;
     if (!ToCp1250(WindowText(w), text, &bad)) {
@@ -135,6 +162,22 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value)
         return;
     }
     value = std::move(text);
+}
+
+void DDX_FileName(CDataExchange& dx, int id, std::string& path, int maxChars)
+{
+    if (dx.Failed())
+        return;
+    QWidget* w = dx.PrepareCtrl(id);
+    if (!dx.m_bSaveAndValidate) {
+        SetWindowText(w, FileNameText(path));
+        return;
+    }
+    if (maxChars >= 0 && FileNameText(path).size() > maxChars) {
+        char prompt[120];
+        std::snprintf(prompt, sizeof prompt, "Zadejte nejvýše %d znaků.", maxChars);
+        dx.Fail(prompt);
+    }
 }
 
 bool ParseInt32(const std::string& text, std::int32_t& value, bool* outOfRange)

@@ -36,6 +36,10 @@ private:
 // list gives its selected entry's text when taken over and shows nothing new
 // when loaded. Read-only edits are not read back.
 void DDX_Text(CDataExchange& dx, int id, std::string& value);
+// A path, shown as the file system names it (never through Windows-1250);
+// taken over only as far as refusing one longer than `maxChars` characters as
+// shown (-1: no limit). The field itself is read-only.
+void DDX_FileName(CDataExchange& dx, int id, std::string& path, int maxChars);
 // A 32-bit signed integer: optional blanks, an optional sign, digits.
 void DDX_Text(CDataExchange& dx, int id, std::int32_t& value);
 // Refuses a taken-over text longer than `maxChars` (Windows-1250 characters).

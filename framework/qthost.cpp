@@ -90,15 +90,13 @@ QString QtFileFilter(const std::string& pairs)
         const std::string pattern =
             pairs.substr(descEnd + 1, (patEnd == std::string::npos ? pairs.size() : patEnd) -
                                           descEnd - 1);
-        QString label = FromCp1250(desc);
-        // The dialog reads its patterns from the last parentheses; "*.*"
-        // means every file, which on Linux is "*".
+        // The dialog shows the description as the program words it and
+        // matches the patterns in the last parentheses, which it hides;
+        // "*.*" means every file, which on Linux is "*" (names without a dot
+        // included).
         QString patterns = FromCp1250(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
         patterns.replace(QLatin1String("*.*"), QLatin1String("*"));
-        const qsizetype paren = label.lastIndexOf(QLatin1Char('('));
-        if (paren > 0 && label.endsWith(QLatin1Char(')')))
-            label = label.left(paren).trimmed();
-        filters << QStringLiteral("%1 (%2)").arg(label, patterns);
+        filters << QStringLiteral("%1 (%2)").arg(FromCp1250(desc), patterns);
         if (patEnd == std::string::npos)
             break;
         pos = patEnd + 1;
@@ -112,17 +110,17 @@ bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
     FileDialog dlg(DialogParent(), FromCp1250(title));
     dlg.setObjectName("bilFileDialog");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilter(QtFileFilter(filter));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
     const QString chosen = dlg.selectedFiles().first();
-    if (!ToCp1250(chosen, path)) {
+    if (!FileNameBytes(chosen, path)) {
         QMessageBox::warning(DialogParent(), Caption(),
-                             QObject::tr("Název souboru obsahuje znaky, které program neumí "
-                                         "uložit (kódování Windows-1250).\nZvolte jiný název."));
-        path.clear();
+                             QObject::tr("Název souboru obsahuje znak, který systém souborů "
+                                         "neumí zapsat.\nZvolte jiný název."));
         return false;
     }
     return true;

@@ -2,6 +2,8 @@
 
 #include "model/cp1250.h"
 
+#include <QFile>
+
 QString FromCp1250(const std::string& text)
 {
     std::string utf8;
@@ -45,4 +47,23 @@ bool ToCp1250(const QString& text, std::string& out, qsizetype* badChar)
 std::string Cp1250(const char* utf8)
 {
     return cp1250::Literal(utf8);
+}
+
+QString FileNameText(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+bool FileNameBytes(const QString& name, std::string& path)
+{
+    path.clear();
+    // A lone surrogate or a replacement character stands for something the
+    // encoding lost: the bytes would name another file.
+    if (!QStringView(name).isValidUtf16() || name.contains(QChar(QChar::ReplacementCharacter)))
+        return false;
+    const QByteArray bytes = QFile::encodeName(name);
+    if (QFile::decodeName(bytes) != name)
+        return false;
+    path = bytes.toStdString();
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// QString <-> Windows-1250, the only place the GUI converts texts.
+// QString <-> Windows-1250 for texts, QString <-> file system bytes for
+// paths: the only place the GUI converts either.
 
 #include <QString>
 
@@ -14,3 +15,9 @@ bool ToCp1250(const QString& text, std::string& out, qsizetype* badChar = nullpt
 
 // A UTF-8 literal of the program as Windows-1250 bytes.
 std::string Cp1250(const char* utf8);
+
+// A path's bytes as the file system names them (UTF-8 here), for showing.
+QString FileNameText(const std::string& path);
+// The bytes of a name for the file system; false when the file system
+// cannot name it exactly (a broken character), `path` then empty.
+bool FileNameBytes(const QString& name, std::string& path);

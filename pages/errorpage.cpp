@@ -5,6 +5,7 @@
 #include "framework/text.h"
 #include "model/document.h"
 #include "model/messages.h"
+#include "pages/figurepages.h"
 #include "res/dialogs.h"
 
 #include <cstdio>
@@ -96,8 +97,13 @@ void CUzPageErrors::OnDblclk(CListBox& list, int year)
     if (index < 0 || index >= data.m_errors[year].m_nCount)
         return;
     const int rule = data.m_errors[year].m_aRule[index];
-    const int page = CUzData::MarkRule(&data.m_ruleItems[RuleStart(rule, year)], RuleSize(rule));
-    sheet->SetActivePage(page);
+    CUzItem* const* items = &data.m_ruleItems[RuleStart(rule, year)];
+    const int page = CUzData::MarkRule(items, RuleSize(rule));
+    // On the page of the sum, the sum itself takes the focus: the figure the
+    // user is most likely to correct.
+    if (sheet->SetActivePage(page))
+        if (auto* figures = dynamic_cast<CUzFigurePage*>(sheet->GetPage(page)))
+            figures->FocusItem(*items[0]);
 }
 
 bool CUzPageErrors::OnKillActive()

@@ -67,6 +67,17 @@ void CUzFigurePage::DoDataExchange(CDataExchange& dx)
     }
 }
 
+void CUzFigurePage::FocusItem(const CUzItemBase& item)
+{
+    const CUzData& data = g_doc.m_data;
+    for (const FigureRow& row : m_rows) {
+        if (&data.Item(row.tag) == &item)
+            GotoDlgCtrl(GetDlgItem(row.current));
+        else if (&data.Item(row.tag + 1) == &item)
+            GotoDlgCtrl(GetDlgItem(row.previous));
+    }
+}
+
 bool CUzFigurePage::OnKillActive()
 {
     return UpdateData(true);

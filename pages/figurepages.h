@@ -6,6 +6,8 @@
 
 #include <span>
 
+class CUzItemBase;
+
 struct FigureRow {
     int label;    // static control with the line's label
     int current;  // edit of the current-year amount
@@ -20,7 +22,8 @@ public:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnKillActive() override;
 
-    std::span<const FigureRow> Rows() const { return m_rows; }
+    // Focuses the edit of a figure of this page, its text selected.
+    void FocusItem(const CUzItemBase& item);
 
 private:
     std::span<const FigureRow> m_rows;

@@ -17,15 +17,13 @@ constexpr int IDC_INFO = 1006;
 constexpr int IDC_PATH = 1007;
 constexpr int IDC_BROWSE = 1008;
 constexpr int IDC_LETTER = 1242;
-constexpr int kMaxPathChars = 260;
 } // namespace
 
 CUzPageFile::CUzPageFile() : CPropertyPage(IDD_FILE) {}
 
 void CUzPageFile::DoDataExchange(CDataExchange& dx)
 {
-    DDX_Text(dx, IDC_PATH, g_doc.m_strPath);
-    DDV_MaxChars(dx, g_doc.m_strPath, kMaxPathChars);
+    DDX_FileName(dx, IDC_PATH, g_doc.m_strPath, kMaxPathChars);
 }
 
 bool CUzPageFile::OnInitDialog()

@@ -4,9 +4,11 @@
 #include "framework/sheet.h"
 #include "framework/text.h"
 #include "model/document.h"
+#include "model/fileio.h"
 #include "model/messages.h"
 #include "pages/datapage.h"
 #include "res/dialogs.h"
+#include "text/layout.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,7 +17,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,7 +63,7 @@ std::string CanonicalName(const std::string& path, int links = 0)
 
 bool SameFile(const std::string& a, const std::string& b)
 {
-    if (FromCp1250(a).compare(FromCp1250(b), Qt::CaseInsensitive) == 0)
+    if (FileNameText(a).compare(FileNameText(b), Qt::CaseInsensitive) == 0)
         return true;
     struct stat sa, sb;
     if (stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0)
@@ -76,7 +77,7 @@ void CUzPageText::DoDataExchange(CDataExchange& dx)
 {
     DDX_Text(dx, IDC_TEXT, m_strText);
     DDX_Check(dx, IDC_ONETAB, m_bOneTab);
-    DDX_Text(dx, IDC_FILE, m_strFile);
+    DDX_FileName(dx, IDC_FILE, m_strFile, -1);
 }
 
 bool CUzPageText::OnInitDialog()
@@ -132,7 +133,7 @@ void CUzPageText::OnBrowse()
     static const std::string filter = Cp1250("Textový soubor (*.txt)") + '\0' + "*.txt" + '\0' +
                                       Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
     BrowseFileName(m_strFile, title, filter, ".TXT");
-    field->setText(FromCp1250(m_strFile));
+    field->setText(FileNameText(m_strFile));
 }
 
 int CUzPageText::SaveTextFile()
@@ -149,6 +150,11 @@ int CUzPageText::SaveTextFile()
         AppMessageBox(LoadText(10024), MB_ICONEXCLAMATION | MB_OK);
         return 0;
     }
+    // A FIFO or a device would block or swallow the text: refused at once.
+    if (fileio::IsSpecialFile(m_strFile)) {
+        AppMessageBox(LoadText(10006), MB_ICONHAND | MB_OK);
+        return 0;
+    }
     if (access(m_strFile.c_str(), R_OK | W_OK) == 0) {
         if (!AskYesNo(10028, MB_ICONEXCLAMATION))
             return 0;
@@ -156,35 +162,18 @@ int CUzPageText::SaveTextFile()
         AppMessageBox(LoadText(10004), MB_ICONHAND | MB_OK);
         return 0;
     }
-    const int fd = open(m_strFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                        S_IRUSR | S_IWUSR);
-    if (fd < 0) {
+    // Written whole or not at all: a failure keeps an existing file intact.
+    switch (fileio::ReplaceFile(m_strFile, TextFileBytes(m_strText, m_bOneTab != 0))) {
+    case fileio::WriteResult::Ok:
+        return 1;
+    case fileio::WriteResult::OpenFailed:
         AppMessageBox(LoadText(10006), MB_ICONHAND | MB_OK);
         return 0;
+    case fileio::WriteResult::WriteFailed:
+        break;
     }
-    // With the option, each run of TABs goes out as its last TAB alone.
-    std::string out;
-    out.reserve(m_strText.size());
-    for (std::size_t i = 0; i < m_strText.size(); ++i) {
-        if (m_bOneTab && m_strText[i] == '\t')
-            while (i + 1 < m_strText.size() && m_strText[i + 1] == '\t')
-                ++i;
-        out += m_strText[i];
-    }
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = write(fd, out.data() + done, out.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::close(fd);
-            AppMessageBox(LoadText(10010), MB_ICONHAND | MB_OK);
-            return 0;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    return 1;
+    AppMessageBox(LoadText(10010), MB_ICONHAND | MB_OK);
+    return 0;
 }
 
 bool CUzPageText::OnWizardFinish()

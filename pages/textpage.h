@@ -27,6 +27,7 @@ public:
     std::string m_strFile;
 };
 
-// True when two names lead to one file: the same name regardless of letter
-// case, or the same file reached by another path (relative, "..", a link).
+// True when two paths lead to one file: the same name regardless of letter
+// case (over Unicode: "Účet.bil" is "ÚČET.BIL"), or the same file reached by
+// another path (relative, "..", a link).
 bool SameFile(const std::string& a, const std::string& b);

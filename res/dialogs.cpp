@@ -59,8 +59,10 @@ constexpr ControlTemplate kErrors[] = {
 
 // Text page.
 constexpr ControlTemplate kText[] = {
-    {1217, CtlKind::Button, 285, 197, 21, 12, "...", CtlTabStop},
-    {1216, CtlKind::Edit, 28, 197, 253, 12, "", kReadOnlyField},
+    // The name field and its button stand a little left of where the first
+    // layout had them, so that the check box's text has room beside them.
+    {1217, CtlKind::Button, 279, 197, 21, 12, "...", CtlTabStop},
+    {1216, CtlKind::Edit, 28, 197, 247, 12, "", kReadOnlyField},
     Label(kNoId, 0, 200, 24, 9, "Soubor:"),
     {1218, CtlKind::CheckBox, 310, 198, 57, 11, "jen jeden TAB", CtlTabStop},
     Label(1243, 0, 175, 367, 17, "Info o textovém souboru", CtlWordWrap),

@@ -127,52 +127,6 @@ TEST(Dialogs, ControlsStayOnThePageApartAndReachableByTab)
     }
 }
 
-struct Expected {
-    int id;
-    CtlKind kind;
-    int x, y, w, h;
-    std::uint32_t style; // flags that must be set
-};
-
-void ExpectExactly(int dialog, const std::vector<Expected>& expected)
-{
-    const DialogTemplate& d = *FindDialogTemplate(dialog);
-    ASSERT_EQ(d.controls.size(), expected.size()) << dialog;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const ControlTemplate& c = d.controls[i];
-        const Expected& e = expected[i];
-        EXPECT_TRUE(c.id == e.id && c.kind == e.kind) << Where(d, c) << " in place " << i;
-        EXPECT_TRUE(c.x == e.x && c.y == e.y && c.w == e.w && c.h == e.h) << Where(d, c);
-        EXPECT_EQ(c.style & e.style, e.style) << Where(d, c);
-    }
-}
-
-TEST(Dialogs, GivenPagesKeepTheirPositionsAndTabOrder)
-{
-    const std::uint32_t nameField = CtlReadOnly | CtlBorder | CtlAutoHScroll;
-    ExpectExactly(130, {{1008, CtlKind::Button, 347, 197, 21, 12, 0},
-                        {1007, CtlKind::Edit, 37, 197, 295, 12, nameField},
-                        {kNoId, CtlKind::Static, 0, 198, 30, 11, 0},
-                        {1006, CtlKind::Static, 0, 175, 367, 17, CtlWordWrap},
-                        {1242, CtlKind::Edit, 0, 0, 367, 166,
-                         CtlMultiLine | CtlReadOnly | CtlBorder | CtlVScroll | CtlWordWrap}});
-    ExpectExactly(138, {{1217, CtlKind::Button, 285, 197, 21, 12, 0},
-                        {1216, CtlKind::Edit, 28, 197, 253, 12, nameField},
-                        {kNoId, CtlKind::Static, 0, 200, 24, 9, 0},
-                        {1218, CtlKind::CheckBox, 310, 198, 57, 11, 0},
-                        {1243, CtlKind::Static, 0, 175, 367, 17, CtlWordWrap},
-                        {1212, CtlKind::Edit, 0, 0, 367, 170,
-                         CtlMultiLine | CtlReadOnly | CtlVScroll | CtlHScroll | CtlAutoHScroll}});
-    ExpectExactly(131, {{1206, CtlKind::Static, 0, 0, 367, 8, 0},
-                        {1198, CtlKind::ListBox, 0, 11, 367, 75, CtlNotify | CtlVScroll},
-                        {1207, CtlKind::Static, 0, 92, 367, 8, 0},
-                        {1199, CtlKind::ListBox, 0, 102, 367, 75, CtlNotify | CtlVScroll},
-                        {kNoId, CtlKind::Static, 0, 191, 367, 18, CtlWordWrap}});
-    EXPECT_STREQ(Find(*FindDialogTemplate(130), 1008)->text, "...");
-    EXPECT_STREQ(Find(*FindDialogTemplate(138), 1218)->text, "jen jeden TAB");
-    EXPECT_STREQ(Find(*FindDialogTemplate(151), 1241)->text, "Použít údaje z UZ");
-}
-
 struct Row {
     int label, current, previous;
 };

@@ -8,8 +8,11 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 namespace {
@@ -148,14 +151,14 @@ TEST_F(TextPageTest, BrowseAppendsTheTextExtensionAndCancelEmptiesTheName)
 
 TEST_F(TextPageTest, TextFileMayNotBeTheStatementFileInAnyForm)
 {
-    // A new statement: the same name in other letters, through "..", or a
-    // link to the name that does not exist yet.
-    const std::string statement = dir.File("Firma.bil");
+    // A new statement: the same name in other letters (Czech ones too),
+    // through "..", or a link to the name that does not exist yet.
+    const std::string statement = dir.File("Účet.bil");
     std::filesystem::create_directory(dir.File("sub"));
     ASSERT_EQ(symlink(statement.c_str(), dir.File("odkaz.txt").c_str()), 0);
     Reach(statement);
     for (const std::string& name :
-         {dir.File("FIRMA.BIL"), dir.File("sub/../Firma.bil"), dir.File("odkaz.txt")}) {
+         {dir.File("ÚČET.BIL"), dir.File("sub/../Účet.bil"), dir.File("odkaz.txt")}) {
         host.boxes.clear();
         ChooseTextFile(name);
         Finish();
@@ -183,6 +186,29 @@ TEST_F(TextPageTest, TextFileMayNotReachAnExistingStatementByAnotherPath)
         ExpectRefusal(10022, kNotice);
         EXPECT_EQ(ReadFile(statement), saved) << name;
     }
+}
+
+TEST_F(TextPageTest, FifosAreRefusedAtOnceInBothPlaces)
+{
+    // Opening either for reading or for writing would wait for a peer.
+    const std::string fifo = dir.File("roura.bil");
+    const std::string textFifo = dir.File("roura.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(textFifo.c_str(), 0600), 0);
+    StartWith(fifo);
+    EXPECT_EQ(ActiveIndex(), int(PageFile));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.BoxId(0), 10009);
+
+    const std::string statement = dir.File("firma.bil");
+    sheet.reset();
+    sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
+    host.boxes.clear();
+    Reach(statement);
+    ChooseTextFile(textFifo);
+    Finish();
+    ExpectRefusal(10006, kStop); // no question whether to overwrite it
+    EXPECT_FALSE(FileExists(statement));
 }
 
 TEST_F(TextPageTest, EmptyTextIsRefused)
@@ -251,18 +277,26 @@ TEST_F(TextPageTest, TextFileThatCannotBeWrittenStopsBeforeTheStatement)
     ExpectRefusal(10006, kStop);
     EXPECT_FALSE(FileExists(statement));
 
-    // A device that takes no bytes: the open works, the writing fails.
-    const std::string full = dir.File("plny.txt");
-    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+    // A disk that fills up while the text is written: the old text file
+    // stays as it was, nothing is reported as done.
+    const std::string old = dir.File("stary.txt");
+    WriteFile(old, "old text");
     host.boxes.clear();
-    ChooseTextFile(full);
+    ChooseTextFile(old);
     host.answers.push_back(IDYES); // it exists and is writable
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{1000, limit.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
     Finish();
+    setrlimit(RLIMIT_FSIZE, &limit);
     EXPECT_TRUE(Stays());
     ASSERT_EQ(host.boxes.size(), 2u);
     EXPECT_EQ(host.BoxId(0), 10028);
     EXPECT_EQ(host.BoxId(1), 10010);
     EXPECT_EQ(host.boxes[1].style, kStop);
+    EXPECT_EQ(ReadFile(old), "old text");
     EXPECT_FALSE(FileExists(statement));
 }
 
