@@ -86,9 +86,17 @@ protected:
     {
         const int key = event->key();
         QListWidgetItem* item = currentItem();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) &&
-            !(event->modifiers() & ~Qt::KeypadModifier) && item && item->isSelected()) {
+        const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && plain &&
+            item && item->isSelected()) {
             emit itemDoubleClicked(item);
+            return;
+        }
+        // With nothing selected yet, the first arrow selects the entry the
+        // caret stands on (the first one) rather than the one after it.
+        if ((key == Qt::Key_Down || key == Qt::Key_Up) && plain && item &&
+            selectedItems().isEmpty()) {
+            item->setSelected(true);
             return;
         }
         QListWidget::keyPressEvent(event);

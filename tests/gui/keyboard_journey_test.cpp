@@ -159,6 +159,7 @@ TEST_F(KeyboardJourneyTest, CzechFolderFirstFigureErrorListCopyButtonAndFinish)
             ASSERT_EQ(Focus(), previous);
             Key(Qt::Key_Down);
             ASSERT_EQ(ActiveIndex(), int(PageErrors)); // keys only select
+            EXPECT_EQ(previous->selectedItems(), QList<QListWidgetItem*>{previous->item(0)});
             Key(Qt::Key_Return);
             ASSERT_EQ(ActiveIndex(), int(PageAktiva));
             QLineEdit* sum = EditOf(PageAktiva, 1043);
