@@ -278,3 +278,19 @@ TEST_F(QtHostTest, FileDialogRefusesAMissingFolderAndCancelGivesNothing)
     EXPECT_TRUE(result.empty());
     EXPECT_FALSE(FileExists(dir.File("chybi")));
 }
+
+TEST(FileNames, ReachTheFileSystemAsItsOwnBytesOrNotAtAll)
+{
+    const QString czech = QStringLiteral("/tmp/účty 2024/Účet.bil");
+    std::string bytes;
+    ASSERT_TRUE(FileNameBytes(czech, bytes));
+    EXPECT_EQ(bytes, "/tmp/\xC3\xBA\xC4\x8Dty 2024/\xC3\x9A\xC4\x8D" "et.bil");
+    EXPECT_EQ(FileNameText(bytes), czech);
+    // A name stored in another encoding shows a replacement character, and a
+    // broken character cannot be written: both would name another file.
+    for (const QString& broken : {FileNameText("/tmp/\xFA" "cet.bil"), QString(QChar(0xD800))}) {
+        bytes = "previous";
+        EXPECT_FALSE(FileNameBytes(broken, bytes));
+        EXPECT_TRUE(bytes.empty());
+    }
+}
