@@ -1,6 +1,5 @@
 #include "app/app.h"
 
-#include "checks/markcolors.h"
 #include "framework/qthost.h"
 #include "framework/resource.h"
 
@@ -23,15 +22,9 @@ CBilDlgPages::CBilDlgPages(int captionId, QWidget* parent, int firstPage)
 
 CBilDlgPages::~CBilDlgPages() = default;
 
-void CBilDlgPages::OnSysColorChange()
-{
-    g_markColors.UpdateColors();
-}
-
 bool CUzApp::InitInstance()
 {
     CBilDlgPages sheet(10002, nullptr, 0);
-    g_markColors.UpdateColors();
     sheet.DoModal();
     return false;
 }

@@ -29,9 +29,6 @@ public:
     CUzPageObj m_pageObj;
     CUzPageText m_pageText;
     QIcon m_hIcon;
-
-protected:
-    void OnSysColorChange() override;
 };
 
 class CUzApp {

@@ -3,7 +3,7 @@
 // same way, and one Next between two figure pages. Offscreen, in process.
 
 #include "app/app.h"
-#include "checks/markcolors.h"
+#include "pages/markedit.h"
 #include "model/document.h"
 #include "model/messages.h"
 
@@ -127,7 +127,6 @@ int main(int argc, char** argv)
     InitGui();
     SilentMessageHost host;
     SetMessageHost(&host);
-    g_markColors.UpdateColors();
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

@@ -4,7 +4,6 @@
 #include "framework/text.h"
 #include "model/messages.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -57,13 +56,10 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
     layout->addWidget(line);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    qApp->installEventFilter(this);
 }
 
 CPropertySheet::~CPropertySheet()
 {
-    qApp->removeEventFilter(this);
     // The pages belong to their owner, not to the stack. Pages that are
     // members of a derived sheet are gone already and have left the stack;
     // they must not be touched.
@@ -214,11 +210,3 @@ int CPropertySheet::DoModal()
     return exec();
 }
 
-void CPropertySheet::OnSysColorChange() {}
-
-bool CPropertySheet::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
-        OnSysColorChange();
-    return QDialog::eventFilter(watched, event);
-}

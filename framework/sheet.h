@@ -50,11 +50,7 @@ public:
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
-    // The desktop colours changed.
-    virtual void OnSysColorChange();
-
     void reject() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     // Return presses the focused push button, elsewhere Next or Finish.
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -1,6 +1,6 @@
 #include "pages/datapage.h"
 
-#include "checks/markcolors.h"
+#include "pages/markedit.h"
 #include "framework/ddx.h"
 #include "framework/page.h"
 #include "framework/sheet.h"

@@ -1,6 +1,6 @@
 #include "pages/figurepages.h"
 
-#include "checks/markcolors.h"
+#include "pages/markedit.h"
 #include "framework/ddx.h"
 #include "framework/text.h"
 #include "model/document.h"

@@ -4,7 +4,7 @@
 // what it finds). Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 
 #include "app/app.h"
-#include "checks/markcolors.h"
+#include "pages/markedit.h"
 #include "model/document.h"
 #include "model/messages.h"
 
@@ -30,7 +30,6 @@ int main(int argc, char* argv[])
     QDir().mkpath(out);
 
     CBilDlgPages sheet(10002, nullptr, 0);
-    g_markColors.UpdateColors();
     // A statement to show: the given file, or a new one in the output folder.
     g_doc.m_strPath = argc > 2 ? argv[2] : (out + QStringLiteral("/new.bil")).toStdString();
     if (!g_doc.Load())

@@ -10,7 +10,6 @@ void WizardTest::SetUp()
     g_doc.Reset();
     g_doc.m_data.Reset();
     g_doc.m_data.ClearMarks();
-    g_markColors.UpdateColors();
     sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
 }
 

@@ -3,7 +3,7 @@
 // the test drives it), with a fresh statement and a scripted message host.
 
 #include "app/app.h"
-#include "checks/markcolors.h"
+#include "pages/markedit.h"
 #include "model/document.h"
 #include "support/files.h"
 #include "support/scripted_host.h"

@@ -1,42 +1,12 @@
-#include "checks/markcolors.h"
+#include "pages/markedit.h"
 
 #include "framework/controls.h"
 #include "framework/ddx.h"
 #include "framework/page.h"
 
-#include <QApplication>
 #include <QPalette>
 
-CUzMarkColors g_markColors;
-
-void CUzMarkColors::UpdateSysColors()
-{
-    const QPalette palette = QApplication::palette();
-    m_crNormalText = palette.color(QPalette::Active, QPalette::Text);
-    m_crNormalBk = palette.color(QPalette::Active, QPalette::Base);
-}
-
-void CUzMarkColors::CreateAddendBrush()
-{
-    m_crAddendText = QColor(255, 255, 255);
-    m_crAddendBk = QColor(0, 0, 255);
-}
-
-void CUzMarkColors::CreateSumBrush()
-{
-    m_crSumText = QColor(255, 255, 255);
-    m_crSumBk = QColor(255, 0, 0);
-}
-
-void CUzMarkColors::UpdateColors()
-{
-    UpdateSysColors();
-    if (!m_bMarkBrushes) {
-        CreateAddendBrush();
-        CreateSumBrush();
-        m_bMarkBrushes = true;
-    }
-}
+const CUzMarkColors g_markColors;
 
 void ApplyMark(CEditCtrl& edit, std::int32_t mark)
 {
