@@ -15,6 +15,7 @@
 #include <QPushButton>
 
 #include <limits>
+#include <new>
 
 QFont DialogFont()
 {
@@ -163,9 +164,7 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             auto* label = new QLabel(text, parent);
             label->setTextFormat(Qt::PlainText);
             label->setWordWrap(c.style & CtlWordWrap);
-            Qt::Alignment h = (c.style & CtlRight)    ? Qt::AlignRight
-                              : (c.style & CtlCenter) ? Qt::AlignHCenter
-                                                      : Qt::AlignLeft;
+            const Qt::Alignment h = (c.style & CtlCenter) ? Qt::AlignHCenter : Qt::AlignLeft;
             label->setAlignment(h | Qt::AlignVCenter);
             w = label;
             break;
@@ -246,13 +245,13 @@ void CListBox::ResetContent()
 
 int CListBox::AddString(const std::string& text)
 {
-    m_pCtrl->addItem(FromCp1250(text));
-    return m_pCtrl->count() - 1;
-}
-
-int CListBox::GetCount() const
-{
-    return m_pCtrl->count();
+    try {
+        auto* item = new QListWidgetItem(FromCp1250(text));
+        m_pCtrl->addItem(item);
+        return m_pCtrl->row(item);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
 }
 
 int CListBox::GetCurSel() const
@@ -261,28 +260,10 @@ int CListBox::GetCurSel() const
                                                                           : -1;
 }
 
-void CListBox::SetCurSel(int index)
-{
-    m_pCtrl->setCurrentRow(index);
-}
-
-std::string CListBox::GetText(int index) const
-{
-    std::string out;
-    if (QListWidgetItem* item = m_pCtrl->item(index))
-        ToCp1250(item->text(), out);
-    return out;
-}
-
 int CComboBox::AddString(const std::string& text)
 {
     m_pCtrl->addItem(FromCp1250(text));
     return m_pCtrl->count() - 1;
-}
-
-int CComboBox::GetCount() const
-{
-    return m_pCtrl->count();
 }
 
 int CComboBox::GetCurSel() const

@@ -51,11 +51,9 @@ public:
     QListWidget* m_pCtrl = nullptr;
 
     void ResetContent();
-    int AddString(const std::string& text); // index of the new entry
-    int GetCount() const;
+    // Index of the new entry, or -1 when it could not be added.
+    int AddString(const std::string& text);
     int GetCurSel() const; // -1: none
-    void SetCurSel(int index);
-    std::string GetText(int index) const;
 };
 
 // Drop-down list access; -1 selects nothing.
@@ -64,7 +62,6 @@ public:
     QComboBox* m_pCtrl = nullptr;
 
     int AddString(const std::string& text);
-    int GetCount() const;
     int GetCurSel() const;
     void SetCurSel(int index);
 };

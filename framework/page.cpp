@@ -9,13 +9,24 @@
 #include <cstdio>
 #include <cstdlib>
 
-CPropertyPage::CPropertyPage(int templateId)
-    : m_templateId(templateId), m_template(FindDialogTemplate(templateId))
+
+namespace {
+
+const DialogTemplate& TemplateOf(int id)
 {
-    if (!m_template) {
-        std::fprintf(stderr, "bil: no dialog template %d\n", templateId);
-        std::abort();
-    }
+    if (const DialogTemplate* dialog = FindDialogTemplate(id))
+        return *dialog;
+    std::fprintf(stderr, "bil: no dialog template %d\n", id);
+    std::abort();
+}
+
+} // namespace
+
+CPropertyPage::CPropertyPage(int templateId) : CPropertyPage(TemplateOf(templateId)) {}
+
+CPropertyPage::CPropertyPage(const DialogTemplate& dialog)
+    : m_templateId(dialog.id), m_template(&dialog)
+{
     setFont(DialogFont());
     setFixedSize(TemplateSize());
 }

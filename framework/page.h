@@ -16,6 +16,8 @@ class CPropertySheet;
 class CPropertyPage : public QWidget {
 public:
     explicit CPropertyPage(int templateId);
+    // A page on a template of its own, which must outlive it.
+    explicit CPropertyPage(const DialogTemplate& dialog);
     ~CPropertyPage() override;
 
     // Field binding, run by UpdateData in both directions.

@@ -46,8 +46,8 @@ int AppMessageBox(const std::string& text, unsigned style)
 
 void LoadText(std::string& text, int id)
 {
-    if (const std::string* s = StringTableText(id))
-        text = *s;
+    if (const char* utf8 = StringTableUtf8(id))
+        text = cp1250::Literal(utf8);
     else
         text = "Load string error ...";
 }

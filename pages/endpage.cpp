@@ -19,8 +19,3 @@ void CUzPageEnd::DoDataExchange(CDataExchange& dx)
 {
     ExchangeItems(dx, kFields);
 }
-
-bool CUzPageEnd::OnKillActive()
-{
-    return UpdateData(true);
-}

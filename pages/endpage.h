@@ -8,5 +8,4 @@ public:
     CUzPageEnd();
 
     void DoDataExchange(CDataExchange& dx) override;
-    bool OnKillActive() override;
 };

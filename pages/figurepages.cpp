@@ -1,12 +1,18 @@
 #include "pages/figurepages.h"
 
-#include "pages/markedit.h"
 #include "framework/ddx.h"
 #include "framework/text.h"
+#include "model/catalogue.h"
+#include "model/cp1250.h"
 #include "model/document.h"
+#include "pages/markedit.h"
 #include "res/dialogs.h"
 
 #include <array>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -41,10 +47,80 @@ constexpr auto kVysledky2 = [] {
     return rows;
 }();
 
+constexpr int kFigureW = 367;
+constexpr int kLabelW = 218;
+constexpr int kCurrentX = 223, kCurrentW = 70;
+constexpr int kPreviousX = 298, kPreviousW = 69;
+constexpr int kEditH = 12;
+constexpr int kFirstRowY = 13;
+constexpr int kWrappedRowH = 20; // a label of two lines (8 units each) plus air
+// Labels are measured generously: about 4 units per letter. A label that
+// would not fit the column wraps onto a second line.
+constexpr int kUnitsPerLetter = 4;
+
+std::string_view Trimmed(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+// The dialog of a figure page: the years' headings over a line, then a row
+// per statement line, its label (on two lines where it is too long for the
+// column) beside the edits of both years. Built once per page.
+const DialogTemplate& FigureDialog(int id, const char* caption, std::span<const FigureRow> rows)
+{
+    struct Built {
+        std::vector<ControlTemplate> controls;
+        std::deque<std::string> texts; // stable addresses for the labels
+        DialogTemplate dialog;
+    };
+    static std::map<int, Built> built;
+    auto [it, fresh] = built.try_emplace(id);
+    Built& b = it->second;
+    if (!fresh)
+        return b.dialog;
+
+    std::vector<bool> wrap;
+    int wrapped = 0;
+    for (const FigureRow& row : rows) {
+        const std::size_t letters = cp1250::Utf8Length(Trimmed(CatalogueAt(row.tag).label));
+        wrap.push_back(letters * kUnitsPerLetter > std::size_t{kLabelW});
+        wrapped += wrap.back();
+    }
+    // Rows 14 units apart where the page has room, 13 on the longest page.
+    const int plain = static_cast<int>(rows.size()) - wrapped;
+    const int pitch = kFirstRowY + plain * 14 + wrapped * kWrappedRowH <= kPageH ? 14 : 13;
+
+    b.controls.reserve(3 + 3 * rows.size());
+    b.controls.push_back(Label(kNoId, kCurrentX, 0, kCurrentW, 9, "Běžný rok", CtlCenter));
+    b.controls.push_back(Label(kNoId, kPreviousX, 0, kPreviousW, 9, "Minulý rok", CtlCenter));
+    b.controls.push_back({kNoId, CtlKind::HLine, 0, 10, kFigureW, 1, "", CtlNone});
+    int top = kFirstRowY;
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        const FigureRow& row = rows[k];
+        // Labels are centred on their edits, a wrapping one too.
+        const int slot = wrap[k] ? kWrappedRowH : pitch;
+        const int editY = top + (slot - kEditH) / 2;
+        const char* text = b.texts.emplace_back(Trimmed(CatalogueAt(row.tag).label)).c_str();
+        if (wrap[k])
+            b.controls.push_back(Label(row.label, 0, top + 1, kLabelW, slot - 2, text, CtlWordWrap));
+        else
+            b.controls.push_back(Label(row.label, 0, editY + 1, kLabelW, kEditH - 2, text));
+        b.controls.push_back(Field(row.current, kCurrentX, editY, kCurrentW));
+        b.controls.push_back(Field(row.previous, kPreviousX, editY, kPreviousW));
+        top += slot;
+    }
+    b.dialog = {id, caption, kFigureW, kPageH, b.controls};
+    return b.dialog;
+}
+
 } // namespace
 
-CUzFigurePage::CUzFigurePage(int templateId, std::span<const FigureRow> rows)
-    : CUzDataPage(templateId), m_rows(rows)
+CUzFigurePage::CUzFigurePage(int templateId, const char* caption, std::span<const FigureRow> rows)
+    : CUzDataPage(FigureDialog(templateId, caption, rows)), m_rows(rows)
 {
 }
 
@@ -78,12 +154,21 @@ void CUzFigurePage::FocusItem(const CUzItemBase& item)
     }
 }
 
-bool CUzFigurePage::OnKillActive()
+CUzPageAktiva::CUzPageAktiva()
+    : CUzFigurePage(IDD_AKTIVA, "Bil - Účetní závěrka pro KT - Rozvaha v tis. Kč (Aktiva)", kAktiva)
 {
-    return UpdateData(true);
 }
-
-CUzPageAktiva::CUzPageAktiva() : CUzFigurePage(IDD_AKTIVA, kAktiva) {}
-CUzPagePasiva::CUzPagePasiva() : CUzFigurePage(IDD_PASIVA, kPasiva) {}
-CUzPageVysledky1::CUzPageVysledky1() : CUzFigurePage(IDD_VYSLEDKY1, kVysledky1) {}
-CUzPageVysledky2::CUzPageVysledky2() : CUzFigurePage(IDD_VYSLEDKY2, kVysledky2) {}
+CUzPagePasiva::CUzPagePasiva()
+    : CUzFigurePage(IDD_PASIVA, "Bil - Účetní závěrka pro KT - Rozvaha v tis. Kč (Pasiva)", kPasiva)
+{
+}
+CUzPageVysledky1::CUzPageVysledky1()
+    : CUzFigurePage(IDD_VYSLEDKY1, "Bil - Účetní závěrka pro KT - Výkaz zisků a ztrát v tis. Kč (1)",
+                    kVysledky1)
+{
+}
+CUzPageVysledky2::CUzPageVysledky2()
+    : CUzFigurePage(IDD_VYSLEDKY2, "Bil - Účetní závěrka pro KT - Výkaz zisků a ztrát v tis. Kč (2)",
+                    kVysledky2)
+{
+}

@@ -17,10 +17,10 @@ struct FigureRow {
 
 class CUzFigurePage : public CUzDataPage {
 public:
-    CUzFigurePage(int templateId, std::span<const FigureRow> rows);
+    // The page's dialog is built from its rows and the statement's labels.
+    CUzFigurePage(int dialogId, const char* caption, std::span<const FigureRow> rows);
 
     void DoDataExchange(CDataExchange& dx) override;
-    bool OnKillActive() override;
 
     // Focuses the edit of a figure of this page, its text selected.
     void FocusItem(const CUzItemBase& item);

@@ -63,11 +63,6 @@ bool CUzPageFile::OnKillActive()
     return false;
 }
 
-bool CUzPageFile::OnQueryCancel()
-{
-    return true;
-}
-
 void CUzPageFile::OnCommand(int id, Notify code)
 {
     if (id == IDC_BROWSE && code == Notify::Clicked)

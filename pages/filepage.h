@@ -11,7 +11,6 @@ public:
     bool OnInitDialog() override;
     bool OnSetActive() override;
     bool OnKillActive() override;
-    bool OnQueryCancel() override;
     void OnCommand(int id, Notify code) override;
 
     void OnBrowse();

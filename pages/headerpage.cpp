@@ -40,11 +40,9 @@ bool CUzPageHlava::OnInitDialog()
 
 bool CUzPageHlava::OnSetActive()
 {
-    CPropertySheet* sheet = GetParentSheet();
-    m_bNext = 0;
-    UpdateData(false);
+    CUzDataPage::OnSetActive();
+    // A drop-down list shows nothing new when loaded: the number selects.
     m_opinions.SetCurSel(g_doc.m_data.Item(kOpinionTag).m_nNumber);
-    sheet->PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     return true;
 }
 

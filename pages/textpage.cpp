@@ -98,11 +98,6 @@ bool CUzPageText::OnSetActive()
     return true;
 }
 
-bool CUzPageText::OnKillActive()
-{
-    return UpdateData(true);
-}
-
 bool CUzPageText::OnQueryCancel()
 {
     return AskCancel();

@@ -13,7 +13,6 @@ public:
     void DoDataExchange(CDataExchange& dx) override;
     bool OnInitDialog() override;
     bool OnSetActive() override;
-    bool OnKillActive() override;
     bool OnQueryCancel() override;
     bool OnWizardFinish() override;
     void OnCommand(int id, Notify code) override;

@@ -1,32 +1,8 @@
 #include "res/dialogs.h"
 
-#include "model/catalogue.h"
-#include "model/cp1250.h"
-
-#include <array>
-#include <deque>
-#include <string>
-#include <string_view>
-#include <vector>
-
 namespace {
 
-constexpr int kPageH = 209;
-
-constexpr std::uint32_t kField = CtlBorder | CtlAutoHScroll | CtlTabStop;
 constexpr std::uint32_t kReadOnlyField = kField | CtlReadOnly;
-
-constexpr ControlTemplate Label(int id, int x, int y, int w, int h, const char* text,
-                                std::uint32_t style = CtlNone)
-{
-    return {id, CtlKind::Static, x, y, w, h, text, style};
-}
-
-// Single-line edit; every entry field of the pages is 12 units high.
-constexpr ControlTemplate Field(int id, int x, int y, int w)
-{
-    return {id, CtlKind::Edit, x, y, w, 12, "", kField};
-}
 
 constexpr ControlTemplate Frame(int x, int y, int w, int h)
 {
@@ -46,15 +22,15 @@ constexpr ControlTemplate kFile[] = {
 // Error review page.
 constexpr std::uint32_t kRuleList = CtlBorder | CtlVScroll | CtlTabStop | CtlNotify;
 constexpr ControlTemplate kErrors[] = {
-    Label(1206, 0, 0, 367, 8, "Běžný rok:", CtlGroup),
+    Label(1206, 0, 0, 367, 8, "Běžný rok:"),
     {1198, CtlKind::ListBox, 0, 11, 367, 75, "", kRuleList},
-    Label(1207, 0, 92, 367, 8, "Minulý rok:", CtlGroup),
+    Label(1207, 0, 92, 367, 8, "Minulý rok:"),
     {1199, CtlKind::ListBox, 0, 102, 367, 75, "", kRuleList},
     Label(kNoId, 0, 191, 367, 18,
           "Vyberte chybu, kterou chcete opravit.  Položky, které se chyby týkají budou "
           "zvýrazněny modře. Součová položka bude zvýrazněna červeně. Program vás nastaví na "
           "stránku, kde se nachází chybná součtová položka.",
-          CtlGroup | CtlWordWrap),
+          CtlWordWrap),
 };
 
 // Text page.
@@ -67,7 +43,7 @@ constexpr ControlTemplate kText[] = {
     {1218, CtlKind::CheckBox, 310, 198, 57, 11, "jen jeden TAB", CtlTabStop},
     Label(1243, 0, 175, 367, 17, "Info o textovém souboru", CtlWordWrap),
     {1212, CtlKind::Edit, 0, 0, 367, 170, "",
-     CtlMultiLine | CtlReadOnly | CtlBorder | CtlVScroll | CtlHScroll | CtlAutoHScroll |
+     CtlMultiLine | CtlReadOnly | CtlBorder | CtlVScroll | CtlHScroll |
          CtlTabStop},
 };
 
@@ -101,7 +77,7 @@ constexpr ControlTemplate kHlava[] = {
     Field(1027, 116, 143, 120),
     Label(1029, 7, 160, 104, 10, "Výrok auditora: "),
     // The closed height: the list drops below it.
-    {1028, CtlKind::ComboBox, 116, 159, 120, 12, "", CtlDropDownList | CtlTabStop},
+    {1028, CtlKind::ComboBox, 116, 159, 120, 12, "", CtlTabStop},
 };
 
 // Closing data page: three full-width fields with their labels above, a frame
@@ -182,124 +158,6 @@ constexpr DialogTemplate kFixed[] = {
     {IDD_OBJ, "Bil - Účetní závěrka pro KT - Údaje o objednavateli", 367, kPageH, kObj},
 };
 
-// Figure pages. Each row shows the current-year item's label and the edits
-// of both years; the control ids run in blocks of consecutive rows.
-struct IdRun {
-    int rows;
-    int label, current, previous; // ids of the block's first row
-    int editStep;                 // id step of the edits from row to row
-};
-
-struct FigurePage {
-    int id;
-    const char* caption;
-    int firstTag; // current-year tag of row 0; row k uses firstTag + 2k
-    std::array<IdRun, 3> runs; // unused runs have 0 rows
-};
-
-constexpr FigurePage kFigurePages[] = {
-    {IDD_AKTIVA, "Bil - Účetní závěrka pro KT - Rozvaha v tis. Kč (Aktiva)", 11,
-     {{{4, 1038, 1042, 1043, 2}, {9, 1068, 1050, 1051, 2}}}},
-    {IDD_PASIVA, "Bil - Účetní závěrka pro KT - Rozvaha v tis. Kč (Pasiva)", 37,
-     {{{13, 1083, 1096, 1109, 1}, {1, 1077, 1078, 1079, 1}, {1, 1080, 1081, 1082, 1}}}},
-    {IDD_VYSLEDKY1, "Bil - Účetní závěrka pro KT - Výkaz zisků a ztrát v tis. Kč (1)", 67,
-     {{{12, 1122, 1134, 1146, 1}}}},
-    {IDD_VYSLEDKY2, "Bil - Účetní závěrka pro KT - Výkaz zisků a ztrát v tis. Kč (2)", 91,
-     {{{11, 1158, 1170, 1181, 1}}}},
-};
-
-constexpr int kFigureW = 367;
-constexpr int kLabelW = 218;
-constexpr int kCurrentX = 223, kCurrentW = 70;
-constexpr int kPreviousX = 298, kPreviousW = 69;
-constexpr int kEditH = 12;
-constexpr int kFirstRowY = 13;
-constexpr int kWrappedRowH = 20; // a label of two lines (8 units each) plus air
-
-// Labels are measured generously: about 4 units per letter. A label that
-// would not fit the column wraps onto a second line.
-constexpr int kUnitsPerLetter = 4;
-
-std::string_view Trimmed(std::string_view s)
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
-class FigureDialogs {
-public:
-    FigureDialogs()
-    {
-        for (std::size_t i = 0; i < std::size(kFigurePages); ++i)
-            Build(kFigurePages[i], m_controls[i], m_dialogs[i]);
-    }
-
-    const DialogTemplate* Find(int id) const
-    {
-        for (const DialogTemplate& d : m_dialogs)
-            if (d.id == id)
-                return &d;
-        return nullptr;
-    }
-
-private:
-    void Build(const FigurePage& page, std::vector<ControlTemplate>& out, DialogTemplate& dlg)
-    {
-        struct Row {
-            int label, current, previous;
-            std::string_view text; // the label as shown at run time
-            bool wrap;
-        };
-        std::vector<Row> rows;
-        for (const IdRun& run : page.runs) {
-            for (int k = 0; k < run.rows; ++k) {
-                const int tag = page.firstTag + 2 * static_cast<int>(rows.size());
-                const std::string_view text = CatalogueAt(tag).label;
-                const bool wrap =
-                    cp1250::Utf8Length(text) * kUnitsPerLetter > static_cast<std::size_t>(kLabelW);
-                rows.push_back({run.label + k, run.current + k * run.editStep,
-                                run.previous + k * run.editStep, text, wrap});
-            }
-        }
-
-        // Rows 14 units apart where the page has room, 13 on the longest page.
-        int wrapped = 0;
-        for (const Row& r : rows)
-            wrapped += r.wrap;
-        const int plain = static_cast<int>(rows.size()) - wrapped;
-        const int pitch = kFirstRowY + plain * 14 + wrapped * kWrappedRowH <= kPageH ? 14 : 13;
-
-        out.reserve(3 + 3 * rows.size());
-        out.push_back(Label(kNoId, kCurrentX, 0, kCurrentW, 9, "Běžný rok", CtlCenter));
-        out.push_back(Label(kNoId, kPreviousX, 0, kPreviousW, 9, "Minulý rok", CtlCenter));
-        out.push_back({kNoId, CtlKind::HLine, 0, 10, kFigureW, 1, "", CtlNone});
-
-        int top = kFirstRowY;
-        for (const Row& r : rows) {
-            // Labels are centred on their edits, a wrapping one too.
-            const int slot = r.wrap ? kWrappedRowH : pitch;
-            const int editY = top + (slot - kEditH) / 2;
-            m_texts.emplace_back(Trimmed(r.text));
-            const char* text = m_texts.back().c_str();
-            if (r.wrap)
-                out.push_back(Label(r.label, 0, top + 1, kLabelW, slot - 2, text, CtlWordWrap));
-            else
-                out.push_back(Label(r.label, 0, editY + 1, kLabelW, kEditH - 2, text));
-            out.push_back(Field(r.current, kCurrentX, editY, kCurrentW));
-            out.push_back(Field(r.previous, kPreviousX, editY, kPreviousW));
-            top += slot;
-        }
-        dlg = {page.id, page.caption, kFigureW, kPageH, out};
-    }
-
-    std::array<std::vector<ControlTemplate>, std::size(kFigurePages)> m_controls;
-    std::array<DialogTemplate, std::size(kFigurePages)> m_dialogs{};
-    std::deque<std::string> m_texts; // stable addresses for the controls' texts
-};
-
 } // namespace
 
 const DialogTemplate* FindDialogTemplate(int id)
@@ -307,6 +165,5 @@ const DialogTemplate* FindDialogTemplate(int id)
     for (const DialogTemplate& d : kFixed)
         if (d.id == id)
             return &d;
-    static const FigureDialogs figures;
-    return figures.Find(id);
+    return nullptr;
 }

@@ -25,14 +25,9 @@ enum CtlStyle : std::uint32_t {
     CtlMultiLine = 1u << 3,
     CtlVScroll = 1u << 4,
     CtlHScroll = 1u << 5,
-    CtlAutoHScroll = 1u << 6,
-    CtlWordWrap = 1u << 7,    // multi-line edit or static: wrap long lines
-    CtlNotify = 1u << 8,      // list box reports double-clicks
-    CtlDropDownList = 1u << 9,
-    CtlGroup = 1u << 10,
-    CtlRight = 1u << 11,      // static: right-aligned text
-    CtlCenter = 1u << 12,     // static: centred text
-    CtlDefault = 1u << 13,    // default push button
+    CtlWordWrap = 1u << 6, // multi-line edit or static: wrap long lines
+    CtlNotify = 1u << 7,   // list box reports double-clicks
+    CtlCenter = 1u << 8,   // static: centred text
 };
 
 inline constexpr int kNoId = -1;
@@ -52,8 +47,24 @@ struct DialogTemplate {
     std::span<const ControlTemplate> controls; // template order = tab order
 };
 
-// The template of a dialog id, or nullptr.
+// The template of a dialog id, or nullptr. The figure pages build theirs
+// from the statement's lines (pages/figurepages.cpp).
 const DialogTemplate* FindDialogTemplate(int id);
+
+inline constexpr int kPageH = 209; // every page is 209 units high
+
+constexpr ControlTemplate Label(int id, int x, int y, int w, int h, const char* text,
+                                std::uint32_t style = CtlNone)
+{
+    return {id, CtlKind::Static, x, y, w, h, text, style};
+}
+
+// Single-line entry field; every one on the pages is 12 units high.
+inline constexpr std::uint32_t kField = CtlBorder | CtlTabStop;
+constexpr ControlTemplate Field(int id, int x, int y, int w)
+{
+    return {id, CtlKind::Edit, x, y, w, 12, "", kField};
+}
 
 // Dialog ids of the wizard pages.
 enum DialogId : int {
@@ -68,5 +79,3 @@ enum DialogId : int {
     IDD_TEXT = 138,
     IDD_OBJ = 151,
 };
-
-inline constexpr int IDI_BIL = 148;

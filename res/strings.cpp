@@ -1,10 +1,5 @@
 #include "res/strings.h"
 
-#include "model/cp1250.h"
-
-#include <array>
-#include <optional>
-
 namespace {
 
 struct Entry {
@@ -44,25 +39,12 @@ constexpr Entry kEntries[] = {
     {10030, "Jméno souboru (Soubor nemusí existovat)"},
 };
 
-using Table = std::array<std::optional<std::string>, kLastStringId - kFirstStringId + 1>;
-
-const Table& GetTable()
-{
-    static const Table table = [] {
-        Table t;
-        for (const Entry& e : kEntries)
-            t[static_cast<std::size_t>(e.id - kFirstStringId)] = cp1250::Literal(e.text);
-        return t;
-    }();
-    return table;
-}
-
 } // namespace
 
-const std::string* StringTableText(int id)
+const char* StringTableUtf8(int id)
 {
-    if (id < kFirstStringId || id > kLastStringId)
-        return nullptr;
-    const auto& slot = GetTable()[static_cast<std::size_t>(id - kFirstStringId)];
-    return slot ? &*slot : nullptr;
+    for (const Entry& e : kEntries)
+        if (e.id == id)
+            return e.text;
+    return nullptr;
 }

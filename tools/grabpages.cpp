@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
 #include <QPixmap>
 
 #include <cstdio>
@@ -49,9 +50,9 @@ int main(int argc, char* argv[])
     sheet.SetActivePage(PageErrors);
     CUzPageErrors& errors = sheet.m_pageErrors;
     for (CListBox* list : {&errors.m_listCurrent, &errors.m_listPrevious}) {
-        if (list->GetCount() == 0)
+        if (list->m_pCtrl->count() == 0)
             continue;
-        list->SetCurSel(0);
+        list->m_pCtrl->setCurrentRow(0);
         if (list == &errors.m_listCurrent)
             errors.OnDblclkCurrent();
         else

@@ -284,13 +284,13 @@ namespace {
 // Figure edits bound to marks that do not come from a failed rule.
 class MarkPage : public CPropertyPage {
 public:
-    MarkPage() : CPropertyPage(IDD_AKTIVA) {}
+    MarkPage() : CPropertyPage(IDD_END) {}
     void DoDataExchange(CDataExchange& dx) override
     {
-        DDX_Control(dx, 1042, m_sum);
-        DDX_Control(dx, 1043, m_odd);
-        DDX_Control(dx, 1044, m_disabled);
-        DDX_Control(dx, 1045, m_addend);
+        DDX_Control(dx, 1193, m_sum);
+        DDX_Control(dx, 1195, m_odd);
+        DDX_Control(dx, 1201, m_disabled);
+        DDX_Control(dx, 1197, m_addend);
     }
     CUzMarkEdit m_sum, m_odd, m_disabled, m_addend;
 };
@@ -306,16 +306,16 @@ TEST_F(ErrorsTest, ReadOnlyDisabledAndUnknownMarksPaintPlain)
     page.m_addend.m_nMark = CUzMarkEdit::MarkAddend;
     page.show();
     page.EnsureCreated();
-    auto* readOnly = page.Control<QLineEdit>(1042);
-    auto* disabled = page.Control<QLineEdit>(1044);
+    auto* readOnly = page.Control<QLineEdit>(1193);
+    auto* disabled = page.Control<QLineEdit>(1201);
     EXPECT_EQ(Background(readOnly), kRed);
     readOnly->setReadOnly(true);
     disabled->setEnabled(false);
     EXPECT_NE(Background(readOnly), kRed);
     EXPECT_EQ(Background(readOnly), Base());
-    EXPECT_EQ(Background(page.Control<QLineEdit>(1043)), Base());
+    EXPECT_EQ(Background(page.Control<QLineEdit>(1195)), Base());
     EXPECT_NE(Background(disabled), kRed);
-    EXPECT_EQ(Background(page.Control<QLineEdit>(1045)), kBlue);
+    EXPECT_EQ(Background(page.Control<QLineEdit>(1197)), kBlue);
 
     // A read-only edit that becomes editable again shows its mark.
     readOnly->setReadOnly(false);

@@ -37,7 +37,7 @@ int ScriptedHost::BoxId(std::size_t i) const
     if (i >= boxes.size())
         return 0;
     for (int id = kFirstStringId; id <= kLastStringId; ++id)
-        if (const std::string* s = StringTableText(id); s && *s == boxes[i].text)
+        if (StringTableUtf8(id) && LoadText(id) == boxes[i].text)
             return id;
     return 0;
 }
