@@ -1,32 +1,76 @@
+#include "model/completeness.h"
+
 #include "model/data.h"
 #include "model/messages.h"
+#include "model/opinions.h"
+
+#include <span>
 
 namespace {
-constexpr int kHeaderRequired[] = {1, 3, 6, 7, 9, 10};
-constexpr int kOrdererRequired[] = {123, 126, 131, 132};
+
+// What a form requires; the wizard's checks and the gap list share it.
+struct Requirements {
+    std::span<const int> texts; // required texts, in the order tested
+    int ico;                    // 0 is asked about, negative is refused
+    int dic;                    // empty is asked about; 0: the form has none
+};
+
+constexpr int kHeaderTexts[] = {1, 3, 6, 7, 9, kOpinionTag};
+constexpr int kOrdererTexts[] = {123, 126, 131, 132};
+
+constexpr Requirements kHeader{kHeaderTexts, 2, 0};
+constexpr Requirements kOrderer{kOrdererTexts, 128, 129};
+
+// The wizard's check: stops at the first gap, asks about IČO 0 and an empty
+// DIČ.
+bool Check(const CUzData& d, const Requirements& r)
+{
+    // Blanks count as filled: only an empty text is missing.
+    for (int tag : r.texts)
+        if (d.Item(tag).m_strValue.empty())
+            return false;
+    const std::int32_t ico = d.Item(r.ico).m_nNumber;
+    if (ico == 0 && !AskYesNo(10025, MB_ICONEXCLAMATION))
+        return false;
+    if (r.dic != 0 && d.Item(r.dic).m_strValue.empty() && !AskYesNo(10026, MB_ICONEXCLAMATION))
+        return false;
+    return ico >= 0;
+}
+
 } // namespace
 
 bool CUzData::CheckHeader()
 {
-    // Blanks count as filled: only an empty text is missing.
-    for (int tag : kHeaderRequired)
-        if (Item(tag).m_strValue.empty())
-            return false;
-    if (Item(2).m_nNumber == 0 && !AskYesNo(10025, MB_ICONEXCLAMATION))
-        return false;
-    return Item(2).m_nNumber >= 0;
+    return Check(*this, kHeader);
 }
 
 bool CUzData::CheckOrderer()
 {
-    for (int tag : kOrdererRequired)
-        if (Item(tag).m_strValue.empty())
-            return false;
-    if (Item(128).m_nNumber == 0 && !AskYesNo(10025, MB_ICONEXCLAMATION))
-        return false;
-    if (Item(129).m_strValue.empty() && !AskYesNo(10026, MB_ICONEXCLAMATION))
-        return false;
-    return Item(128).m_nNumber >= 0;
+    return Check(*this, kOrderer);
+}
+
+std::vector<Gap> ListGaps(const CUzData& d, Form form)
+{
+    const Requirements& r = form == Form::Header ? kHeader : kOrderer;
+    std::vector<Gap> gaps;
+    for (int tag : r.texts) {
+        // The wizard takes the opinion's text from the entry chosen in its
+        // list; what it refuses is a number that chooses none.
+        if (tag == kOpinionTag) {
+            if (!OpinionText(d.Item(tag).m_nNumber))
+                gaps.push_back({GapKind::NoOpinion, tag});
+        } else if (d.Item(tag).m_strValue.empty()) {
+            gaps.push_back({GapKind::MissingText, tag});
+        }
+    }
+    const std::int32_t ico = d.Item(r.ico).m_nNumber;
+    if (ico == 0)
+        gaps.push_back({GapKind::IcoZero, r.ico});
+    else if (ico < 0)
+        gaps.push_back({GapKind::IcoNegative, r.ico});
+    if (r.dic != 0 && d.Item(r.dic).m_strValue.empty())
+        gaps.push_back({GapKind::DicEmpty, r.dic});
+    return gaps;
 }
 
 void CUzData::CopyHeaderToOrderer()

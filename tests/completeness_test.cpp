@@ -1,237 +1,87 @@
-// Completeness of the header and the orderer data, and the copy of the
-// company's identification from the header into the orderer.
+// Completeness of the header and the orderer: the wizard's checks with
+// their questions, the list of gaps the checker reports, and the copy of
+// the company's identification into the orderer.
 
-#include "model/cp1250.h"
+#include "model/completeness.h"
 #include "model/data.h"
 #include "support/scripted_host.h"
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 namespace {
 
-constexpr unsigned kQuestion = MB_ICONEXCLAMATION | MB_YESNO;
-
-void FillHeader(CUzData& d)
+// A header and an orderer that pass; `Change` then spoils them.
+void Fill(CUzData& d)
 {
-    d.Item(1).m_strValue = cp1250::Literal("Sklárna Šťáhlavy, a.s.");
-    d.Item(2).m_nNumber = 471;
-    d.Item(3).m_strValue = cp1250::Literal("Plzeň");
-    d.Item(6).m_strValue = "2023";
-    d.Item(7).m_strValue = cp1250::Literal("Audit Řehoř s.r.o.");
-    d.Item(9).m_strValue = "28.3.2024";
-    d.Item(10).m_strValue = cp1250::Literal("s výhradou");
-    d.Item(10).m_nNumber = 1;
+    for (int tag : {1, 3, 6, 7, 9, 10, 123, 126, 129, 131, 132})
+        d.Item(tag).m_strValue = " "; // a blank counts as filled
+    d.Item(2).m_nNumber = d.Item(128).m_nNumber = 471;
 }
-
-void FillOrderer(CUzData& d)
-{
-    d.Item(123).m_strValue = cp1250::Literal("Sklárna Šťáhlavy, a.s.");
-    d.Item(126).m_strValue = cp1250::Literal("Plzeň");
-    d.Item(128).m_nNumber = 471;
-    d.Item(129).m_strValue = "CZ00000471";
-    d.Item(131).m_strValue = cp1250::Literal("Petra Malá");
-    d.Item(132).m_strValue = "377 123 456";
-}
-
-std::vector<int> Asked(const ScriptedHost& host)
-{
-    std::vector<int> ids;
-    for (std::size_t i = 0; i < host.boxes.size(); ++i) {
-        EXPECT_EQ(host.boxes[i].style, kQuestion) << "box " << i;
-        ids.push_back(host.BoxId(i));
-    }
-    return ids;
-}
-
-using Ids = std::vector<int>;
 
 } // namespace
 
-TEST(CheckHeader, AnEmptyRequiredTextFailsWithoutAnyQuestion)
+TEST(Completeness, AsksAboutAZeroIcoAndAnEmptyDicAndRefusesTheRest)
 {
-    for (int tag : {1, 3, 6, 7, 9, 10}) {
-        SCOPED_TRACE(tag);
-        CUzData d;
-        FillHeader(d);
-        d.Item(2).m_nNumber = 0; // would be asked about, were the texts complete
-        d.Item(tag).m_strValue.clear();
-        ScriptedHost host;
-        host.answers = {IDYES, IDYES};
-        EXPECT_FALSE(d.CheckHeader());
-        EXPECT_TRUE(host.boxes.empty());
-    }
-}
-
-TEST(CheckHeader, StreetPostcodeAndLicenceAreOptionalAndABlankIsFilled)
-{
-    CUzData d;
-    FillHeader(d);
-    ScriptedHost host;
-    EXPECT_TRUE(d.CheckHeader());
-
-    d.Item(1).m_strValue = " ";
-    d.Item(9).m_strValue = " ";
-    EXPECT_TRUE(d.CheckHeader());
-    EXPECT_TRUE(host.boxes.empty());
-    // The opinion's text decides, not its number.
-    d.Item(10).m_nNumber = 7;
-    EXPECT_TRUE(d.CheckHeader());
-}
-
-TEST(CheckHeader, ZeroIcoIsAskedAboutAndNegativeIcoFails)
-{
-    CUzData d;
-    FillHeader(d);
-    d.Item(2).m_nNumber = 0;
-    {
-        ScriptedHost host;
-        host.answers = {IDNO};
-        EXPECT_FALSE(d.CheckHeader());
-        EXPECT_EQ(Asked(host), Ids{10025});
-    }
-    {
-        ScriptedHost host;
-        host.answers = {IDYES};
-        EXPECT_TRUE(d.CheckHeader());
-        EXPECT_EQ(Asked(host), Ids{10025});
-    }
-    d.Item(2).m_nNumber = -1;
-    {
-        ScriptedHost host;
-        host.answers = {IDYES};
-        EXPECT_FALSE(d.CheckHeader());
-        EXPECT_TRUE(host.boxes.empty());
-    }
-    // Nothing is changed by the check itself.
-    EXPECT_EQ(d.Item(2).m_nNumber, -1);
-}
-
-TEST(CheckOrderer, AnEmptyRequiredTextFailsWithoutAnyQuestion)
-{
-    for (int tag : {123, 126, 131, 132}) {
-        SCOPED_TRACE(tag);
-        CUzData d;
-        FillOrderer(d);
-        d.Item(128).m_nNumber = 0;
-        d.Item(129).m_strValue.clear();
-        d.Item(tag).m_strValue.clear();
-        ScriptedHost host;
-        host.answers = {IDYES, IDYES};
-        EXPECT_FALSE(d.CheckOrderer());
-        EXPECT_TRUE(host.boxes.empty());
-    }
-    // Department, street, postcode, order date, fax and e-mail are optional;
-    // a blank counts as filled.
-    CUzData d;
-    FillOrderer(d);
-    d.Item(123).m_strValue = " ";
-    ScriptedHost host;
-    EXPECT_TRUE(d.CheckOrderer());
-    EXPECT_TRUE(host.boxes.empty());
-}
-
-TEST(CheckOrderer, AsksAboutIcoFirstThenDic)
-{
-    CUzData d;
-    FillOrderer(d);
-    d.Item(128).m_nNumber = 0;
-    d.Item(129).m_strValue.clear();
-
-    struct Case {
+    using Ids = std::vector<int>;
+    using Gaps = std::vector<std::pair<GapKind, int>>;
+    const struct {
+        Form form;
+        std::vector<std::pair<int, std::int32_t>> numbers; // tag, number
+        std::vector<int> emptied;
         std::vector<int> answers;
+        bool passes;
         Ids asked;
-        bool result;
+        Gaps gaps;
+    } cases[] = {
+        {Form::Header, {}, {}, {}, true, {}, {}},
+        {Form::Header, {{2, 0}}, {4, 5, 8}, {IDYES}, true, {10025}, {{GapKind::IcoZero, 2}}},
+        {Form::Header, {{2, 0}}, {}, {IDNO}, false, {10025}, {{GapKind::IcoZero, 2}}},
+        {Form::Header, {{2, 0}}, {9}, {}, false, {}, {{GapKind::MissingText, 9}, {GapKind::IcoZero, 2}}},
+        {Form::Header, {{2, -5}}, {}, {}, false, {}, {{GapKind::IcoNegative, 2}}},
+        {Form::Header, {{10, 4}}, {10}, {}, false, {}, {{GapKind::NoOpinion, 10}}},
+        {Form::Header, {{10, -1}}, {1, 6}, {}, false, {}, {{GapKind::MissingText, 1}, {GapKind::MissingText, 6}, {GapKind::NoOpinion, 10}}},
+        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDYES}, true, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}},
+        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDNO}, false, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}},
+        {Form::Orderer, {{128, -1}}, {129}, {IDYES}, false, {10026}, {{GapKind::IcoNegative, 128}, {GapKind::DicEmpty, 129}}},
+        {Form::Orderer, {}, {132, 124}, {}, false, {}, {{GapKind::MissingText, 132}}},
     };
-    const Case cases[] = {
-        {{IDNO}, {10025}, false},
-        {{IDYES, IDNO}, {10025, 10026}, false},
-        {{IDYES, IDYES}, {10025, 10026}, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        CUzData d;
+        Fill(d);
+        for (const auto& [tag, number] : c.numbers)
+            d.Item(tag).m_nNumber = number;
+        for (int tag : c.emptied)
+            d.Item(tag).m_strValue.clear();
         ScriptedHost host;
-        host.answers.assign(c.answers.begin(), c.answers.end());
-        EXPECT_EQ(d.CheckOrderer(), c.result);
-        EXPECT_EQ(Asked(host), c.asked);
-        EXPECT_TRUE(host.answers.empty());
+        host.answers = {c.answers.begin(), c.answers.end()};
+        EXPECT_EQ(c.form == Form::Header ? d.CheckHeader() : d.CheckOrderer(), c.passes);
+        Ids asked;
+        for (std::size_t i = 0; i < host.boxes.size(); ++i) {
+            asked.push_back(host.BoxId(i));
+            EXPECT_EQ(host.boxes[i].style, MB_ICONEXCLAMATION | MB_YESNO);
+        }
+        EXPECT_EQ(asked, c.asked);
+        Gaps gaps;
+        for (const Gap& g : ListGaps(d, c.form))
+            gaps.emplace_back(g.kind, g.tag);
+        EXPECT_EQ(gaps, c.gaps);
     }
 }
 
-TEST(CheckOrderer, EmptyDicAloneIsAskedAboutAndNegativeIcoFails)
-{
-    CUzData d;
-    FillOrderer(d);
-    d.Item(129).m_strValue.clear();
-    {
-        ScriptedHost host;
-        host.answers = {IDYES};
-        EXPECT_TRUE(d.CheckOrderer());
-        EXPECT_EQ(Asked(host), Ids{10026});
-    }
-    {
-        ScriptedHost host;
-        host.answers = {IDNO};
-        EXPECT_FALSE(d.CheckOrderer());
-        EXPECT_EQ(Asked(host), Ids{10026});
-    }
-    // A negative IČO fails even when the DIČ question was answered Yes.
-    d.Item(128).m_nNumber = -471;
-    {
-        ScriptedHost host;
-        host.answers = {IDYES};
-        EXPECT_FALSE(d.CheckOrderer());
-        EXPECT_EQ(Asked(host), Ids{10026});
-    }
-    d.Item(129).m_strValue = "CZ00000471";
-    {
-        ScriptedHost host;
-        EXPECT_FALSE(d.CheckOrderer());
-        EXPECT_TRUE(host.boxes.empty());
-    }
-}
-
-TEST(CopyHeaderToOrderer, CopiesNameAddressAndIcoAndNothingElse)
+TEST(Completeness, CopyHeaderToOrdererTakesNameAddressAndIcoOnly)
 {
     CUzData d;
     for (int tag = 1; tag <= kItemCount; ++tag) {
         d.Item(tag).m_strValue = "t" + std::to_string(tag);
-        d.Item(tag).m_nNumber = 1000 + tag;
+        d.Item(tag).m_nNumber = tag;
     }
-    d.Item(1).m_strValue = cp1250::Literal("Sklárna Šťáhlavy, a.s.");
-    d.Item(2).m_nNumber = 471;
-
-    ScriptedHost host;
+    d.Item(4).m_strValue.clear(); // an empty header value is copied too
     d.CopyHeaderToOrderer();
-    EXPECT_TRUE(host.boxes.empty());
-
-    for (int tag = 1; tag <= kItemCount; ++tag) {
-        SCOPED_TRACE(tag);
-        std::string text = "t" + std::to_string(tag);
-        std::int32_t number = 1000 + tag;
-        switch (tag) {
-        case 1:
-        case 123: text = cp1250::Literal("Sklárna Šťáhlavy, a.s."); break;
-        case 125: text = "t4"; break;
-        case 126: text = "t3"; break;
-        case 127: text = "t5"; break;
-        }
-        if (tag == 2 || tag == 128)
-            number = 471;
-        EXPECT_EQ(d.Item(tag).m_strValue, text);
-        EXPECT_EQ(d.Item(tag).m_nNumber, number);
+    for (int tag = 123; tag <= kItemCount; ++tag) {
+        const int from = tag == 123 ? 1 : tag == 125 ? 4 : tag == 126 ? 3 : tag == 127 ? 5 : 0;
+        EXPECT_EQ(d.Item(tag).m_strValue, from ? d.Item(from).m_strValue : "t" + std::to_string(tag));
+        EXPECT_EQ(d.Item(tag).m_nNumber, tag == 128 ? 2 : tag);
     }
-}
-
-TEST(CopyHeaderToOrderer, EmptyHeaderValuesOverwriteTheOrderer)
-{
-    CUzData d;
-    for (int tag : {123, 125, 126, 127})
-        d.Item(tag).m_strValue = "stale";
-    d.Item(128).m_nNumber = 99;
-    d.CopyHeaderToOrderer();
-    for (int tag : {123, 125, 126, 127})
-        EXPECT_TRUE(d.Item(tag).m_strValue.empty()) << tag;
-    EXPECT_EQ(d.Item(128).m_nNumber, 0);
 }
