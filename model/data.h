@@ -2,12 +2,23 @@
 // The whole statement: 134 items in tag order, the failed-rule lists of both
 // years and the rule item tables.
 
-#include "checks/rules.h"
 #include "model/item.h"
 
 #include <array>
 #include <cstdint>
 #include <vector>
+
+// The sum rules (checks/rules.cpp): fifteen, each for the current year (0)
+// and the previous year (1).
+inline constexpr int kRuleCount = 15;
+inline constexpr int kYearCount = 2;
+inline constexpr int kRuleItemCount = 124; // 62 references a year
+
+// Failed rules of one year, in the order they were found.
+struct CUzFailedRules {
+    std::int32_t m_nCount = 0;
+    std::int32_t m_aRule[kRuleCount] = {};
+};
 
 // Page codes: the wizard position of the page that edits an item.
 enum PageCode : std::int32_t {

@@ -1,5 +1,6 @@
 #include "pages/errorpage.h"
 
+#include "checks/rules.h"
 #include "framework/ddx.h"
 #include "framework/sheet.h"
 #include "framework/text.h"
