@@ -4,10 +4,11 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
+PKG_BUILD ?= build-pkg
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 
-.PHONY: all build run test bench asan fuzz clean
+.PHONY: all build run test bench bench-check asan fuzz package package-check clean
 
 all: build
 
@@ -33,6 +34,28 @@ bench:
 	$(BENCH_BUILD)/bench/bil_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/bil_gui_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
 
+# bil-check over 10,000 generated statement files against cat reading them
+# (bench/RESULTS.md).
+bench-check:
+	BUILD_DIR=$(BENCH_BUILD) BUILD_TYPE=Release CMAKE_ARGS="-DBIL_BENCH=ON" scripts/setup
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil-check make_statements
+	bench/check_bench.sh $(BENCH_BUILD)
+
+# The Debian package in $(PKG_BUILD)/, built with Debian's hardening flags.
+package:
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	BUILD_DIR=$(PKG_BUILD) BUILD_TYPE=None CMAKE_ARGS="-DBIL_TESTS=OFF" \
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" scripts/setup
+	cmake --build $(PKG_BUILD) -j $(JOBS) --target bil bil-check bil_package_files
+	cd $(PKG_BUILD) && cpack
+	lintian --fail-on error,warning $(PKG_BUILD)/bil_*.deb
+
+# Installs the package, runs both programs from the installed paths, removes
+# it and checks that nothing is left behind.
+package-check: package
+	packaging/package-check $(PKG_BUILD)/bil_*.deb
+
 # libFuzzer over a statement file's load, check, text, save and reload,
 # FUZZ_SECONDS long.
 fuzz:
@@ -42,4 +65,4 @@ fuzz:
 	$(FUZZ_BUILD)/fuzz/fuzz_chain -max_len=65536 -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus fuzz/seeds
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PKG_BUILD)
