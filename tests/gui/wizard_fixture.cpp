@@ -2,10 +2,7 @@
 
 #include "model/opinions.h"
 
-#include <QAbstractEventDispatcher>
-#include <QPushButton>
-
-void WizardTest::SetUp()
+WizardTest::WizardTest()
 {
     g_doc.Reset();
     g_doc.m_data.Reset();
@@ -13,15 +10,10 @@ void WizardTest::SetUp()
     sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
 }
 
-void WizardTest::TearDown()
+WizardTest::~WizardTest()
 {
-    if (sheet)
-        sheet->hide();
     sheet.reset();
     Settle();
-    g_doc.Reset();
-    g_doc.m_data.Reset();
-    g_doc.m_data.ClearMarks();
 }
 
 void WizardTest::Settle()
@@ -30,10 +22,10 @@ void WizardTest::Settle()
         QCoreApplication::processEvents();
 }
 
-void WizardTest::Open()
+void WizardTest::Open(int index)
 {
     sheet->show();
-    sheet->SetActivePage(0);
+    sheet->SetActivePage(index);
     Settle();
 }
 
@@ -55,75 +47,55 @@ void WizardTest::Finish()
     Settle();
 }
 
-void WizardTest::Cancel()
-{
-    sheet->PressCancel();
-    Settle();
-}
-
-QLineEdit* WizardTest::Edit(int id) const
-{
-    return Active()->Control<QLineEdit>(id);
-}
-
-void WizardTest::Type(QWidget* edit, const QString& text)
+void WizardTest::Type(QLineEdit* edit, const QString& text)
 {
     edit->setFocus();
-    if (auto* line = qobject_cast<QLineEdit*>(edit))
-        line->selectAll();
-    else
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    for (QChar c : text) {
-        if (c.unicode() < 0x80)
-            QTest::keyClick(edit, c.toLatin1());
+    edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Delete);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character outside the basic plane is one key press, two QChars.
+        const QString key = text.mid(i, text[i].isHighSurrogate() ? 2 : 1);
+        i += key.size() - 1;
+        if (key[0].unicode() < 0x80)
+            QTest::keyClick(edit, key[0].toLatin1());
         else
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, key, Qt::NoModifier);
     }
+}
+
+void WizardTest::Browse(int id, const std::string& path)
+{
+    host.files.push_back(path);
+    QTest::mouseClick(Active()->GetDlgItem(id), Qt::LeftButton);
+    Settle();
 }
 
 void WizardTest::StartWith(const std::string& path)
 {
     Open();
-    host.files.push_back(path);
-    QTest::mouseClick(Active()->GetDlgItem(1008), Qt::LeftButton);
-    Settle();
+    Browse(1008, path);
     Next();
-}
-
-void WizardTest::OpenAt(int index)
-{
-    sheet->show();
-    sheet->SetActivePage(index);
-    Settle();
 }
 
 void WizardTest::FillRequiredItems()
 {
     CUzData& data = g_doc.m_data;
-    data.Item(1).m_strValue = "Firma a.s.";
-    data.Item(2).m_nNumber = 25596641;
-    data.Item(3).m_strValue = "Brno";
-    data.Item(6).m_strValue = "2024";
-    data.Item(7).m_strValue = "Auditor s.r.o.";
-    data.Item(9).m_strValue = "1. 3. 2025";
+    for (int tag : {1, 3, 6, 7, 9, 123, 126, 129, 131, 132})
+        data.Item(tag).m_strValue = "x";
     data.Item(10).m_strValue = *OpinionText(0);
-    data.Item(10).m_nNumber = 0;
-    data.Item(123).m_strValue = "Firma a.s.";
-    data.Item(126).m_strValue = "Brno";
-    data.Item(128).m_nNumber = 25596641;
-    data.Item(129).m_strValue = "CZ25596641";
-    data.Item(131).m_strValue = "Novak";
-    data.Item(132).m_strValue = "555 123 456";
+    data.Item(2).m_nNumber = data.Item(128).m_nNumber = 471;
 }
 
 std::string WizardTest::SaveStatement(const std::string& name)
 {
-    const std::string keep = g_doc.m_strPath;
-    g_doc.m_strPath = dir.File(name);
-    const bool saved = g_doc.Save();
-    EXPECT_TRUE(saved) << g_doc.m_strPath;
-    std::string path = g_doc.m_strPath;
-    g_doc.m_strPath = keep;
+    CUzDocument doc;
+    doc.m_strPath = dir.File(name);
+    for (int tag = 1; tag <= kItemCount; ++tag) {
+        doc.m_data.Item(tag).m_strValue = g_doc.m_data.Item(tag).m_strValue;
+        doc.m_data.Item(tag).m_nNumber = g_doc.m_data.Item(tag).m_nNumber;
+    }
+    EXPECT_TRUE(doc.Save());
     g_doc.m_data.ClearValues();
-    return path;
+    return doc.m_strPath;
 }

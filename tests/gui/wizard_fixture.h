@@ -1,9 +1,8 @@
 #pragma once
-// A fixture that runs the real wizard sheet, shown offscreen (not modally, so
-// the test drives it), with a fresh statement and a scripted message host.
+// The real wizard sheet, shown offscreen (not modally, so the test drives
+// it), with a fresh statement and a scripted message host.
 
 #include "app/app.h"
-#include "pages/markedit.h"
 #include "model/document.h"
 #include "support/files.h"
 #include "support/scripted_host.h"
@@ -18,40 +17,31 @@
 
 class WizardTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    WizardTest();
+    ~WizardTest() override;
 
     // Lets posted requests (wizard buttons) take effect.
     static void Settle();
-
-    // Shows the sheet on page 0 as DoModal would, without blocking.
-    void Open();
+    // Shows the sheet on page `index`, as a sheet starts on its first page.
+    void Open(int index = 0);
     CPropertyPage* Active() const { return sheet->GetActivePage(); }
     int ActiveIndex() const { return sheet->GetActiveIndex(); }
-
-    // Presses a wizard button and lets the queued requests run.
+    // The wizard buttons, pressed.
     void Next();
     void Back();
     void Finish();
-    void Cancel();
-
     // The line edit `id` of the active page.
-    QLineEdit* Edit(int id) const;
+    QLineEdit* Edit(int id) const { return Active()->Control<QLineEdit>(id); }
     // Replaces an edit's text as a user would: select all, type.
-    static void Type(QWidget* edit, const QString& text);
-
-    // Chooses a statement file on page 0 through the scripted file dialog and
-    // moves on to the header page.
+    static void Type(QLineEdit* edit, const QString& text);
+    // Chooses `path` with the browse button `id` of the active page.
+    void Browse(int id, const std::string& path);
+    // Chooses a statement file on page 0 and moves on to the header page.
     void StartWith(const std::string& path);
-
-    // Shows the sheet with `index` as its first page, as a sheet built with
-    // that first page starts.
-    void OpenAt(int index);
-    // Fills the items the header and orderer pages insist on, so that Next
-    // passes both without a message.
+    // The header and orderer items Next insists on, filled.
     static void FillRequiredItems();
-    // Writes the statement as it stands to dir/name, empties the values again
-    // and returns the path, for StartWith.
+    // The statement as it stands written to dir/name, its values emptied
+    // again; returns the path.
     std::string SaveStatement(const std::string& name);
 
     TempDir dir;

@@ -1,9 +1,14 @@
 #include "support/files.h"
 
+#include "model/data.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
+#include <iconv.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -86,4 +91,65 @@ std::string TestDataPath(const std::string& name)
     // environment variables, so the folder is also compiled in.
     const char* dir = std::getenv("BIL_TEST_DATA");
     return std::string(dir ? dir : BIL_TEST_DATA_DIR) + "/" + name;
+}
+
+std::string Windows1250(const std::string& utf8)
+{
+    iconv_t cd = iconv_open("CP1250", "UTF-8");
+    std::string in = utf8, out(utf8.size(), '\0');
+    char* src = in.data();
+    char* dst = out.data();
+    std::size_t srcLeft = in.size(), dstLeft = out.size();
+    const bool ok = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != std::size_t(-1);
+    iconv_close(cd);
+    EXPECT_TRUE(ok) << utf8;
+    out.resize(out.size() - dstLeft);
+    return out;
+}
+
+std::vector<Record> ReadRecords(const std::string& name)
+{
+    std::vector<Record> records;
+    std::istringstream in(ReadFile(TestDataPath(name)));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        const std::size_t first = line.find('|');
+        const std::size_t last = line.rfind('|');
+        std::string text = line.substr(first + 1, last - first - 1);
+        for (const auto& [escape, bytes] : {std::pair{"\\t", "\t"}, std::pair{"\\r\\n", "\r\n"}})
+            for (std::size_t at; (at = text.find(escape)) != std::string::npos;)
+                text.replace(at, std::string(escape).size(), bytes);
+        records.push_back({std::stoi(line.substr(0, first)), Windows1250(text),
+                           std::stoi(line.substr(last + 1))});
+    }
+    EXPECT_EQ(records.size(), 134u) << name;
+    for (std::size_t i = 0; i < records.size(); ++i)
+        EXPECT_EQ(records[i].tag, std::int32_t(i + 1)) << name << ": records out of order";
+    return records;
+}
+
+std::string EncodeRecords(const std::vector<Record>& records)
+{
+    std::string out;
+    const auto put = [&out](std::int32_t value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            out += static_cast<char>(static_cast<std::uint32_t>(value) >> shift);
+    };
+    for (const Record& r : records) {
+        put(r.tag);
+        put(static_cast<std::int32_t>(r.text.size()));
+        out += r.text;
+        put(r.number);
+    }
+    return out;
+}
+
+void FillStatement(CUzData& data, const std::vector<Record>& records)
+{
+    for (const Record& r : records) {
+        data.Item(r.tag).m_strValue = r.text;
+        data.Item(r.tag).m_nNumber = r.number;
+    }
 }

@@ -1,8 +1,12 @@
 #pragma once
 // Temporary folders, file contents and privilege-dropping children for tests.
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+class CUzData;
 
 // A fresh folder under $TMPDIR, removed with its contents on destruction.
 class TempDir {
@@ -34,3 +38,20 @@ void ChownToNobody(const std::string& path);
 
 // The test data folder (tests/data).
 std::string TestDataPath(const std::string& name);
+
+// UTF-8 to Windows-1250 by glibc alone, independent of the program's own
+// conversion.
+std::string Windows1250(const std::string& utf8);
+
+// A statement written by hand in tests/data: one record per line,
+// tag|text|number, the text in UTF-8 with \t and \r\n for TAB and CR LF;
+// lines starting with # are comments.
+struct Record {
+    std::int32_t tag;
+    std::string text; // Windows-1250
+    std::int32_t number;
+};
+std::vector<Record> ReadRecords(const std::string& name);
+// The records as the statement file's bytes: tag, length, text, number.
+std::string EncodeRecords(const std::vector<Record>& records);
+void FillStatement(CUzData& data, const std::vector<Record>& records);
