@@ -4,7 +4,7 @@
 
 #include "checker/cli.h"
 #include "model/document.h"
-#include "support/files.h"
+#include "support/support.h"
 #include "text/layout.h"
 
 #include <gtest/gtest.h>

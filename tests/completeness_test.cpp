@@ -1,10 +1,9 @@
 // Completeness of the header and the orderer: the wizard's checks with
-// their questions, the list of gaps the checker reports, and the copy of
-// the company's identification into the orderer.
+// their questions, and the list of gaps the checker reports.
 
 #include "model/completeness.h"
 #include "model/data.h"
-#include "support/scripted_host.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 
@@ -67,21 +66,5 @@ TEST(Completeness, AsksAboutAZeroIcoAndAnEmptyDicAndRefusesTheRest)
         for (const Gap& g : ListGaps(d, c.form))
             gaps.emplace_back(g.kind, g.tag);
         EXPECT_EQ(gaps, c.gaps);
-    }
-}
-
-TEST(Completeness, CopyHeaderToOrdererTakesNameAddressAndIcoOnly)
-{
-    CUzData d;
-    for (int tag = 1; tag <= kItemCount; ++tag) {
-        d.Item(tag).m_strValue = "t" + std::to_string(tag);
-        d.Item(tag).m_nNumber = tag;
-    }
-    d.Item(4).m_strValue.clear(); // an empty header value is copied too
-    d.CopyHeaderToOrderer();
-    for (int tag = 123; tag <= kItemCount; ++tag) {
-        const int from = tag == 123 ? 1 : tag == 125 ? 4 : tag == 126 ? 3 : tag == 127 ? 5 : 0;
-        EXPECT_EQ(d.Item(tag).m_strValue, from ? d.Item(from).m_strValue : "t" + std::to_string(tag));
-        EXPECT_EQ(d.Item(tag).m_nNumber, tag == 128 ? 2 : tag);
     }
 }

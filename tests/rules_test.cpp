@@ -1,6 +1,5 @@
-// The fifteen sum rules over both years, and the marks of a failed rule.
+// The fifteen sum rules over both years.
 
-#include "checks/rules.h"
 #include "model/data.h"
 
 #include <gtest/gtest.h>
@@ -91,28 +90,4 @@ TEST(CheckRule, RecordsFailuresOfAKnownYearUpToTheListsSize)
     for (int i = 0; i < 20; ++i)
         d.CheckRule(0, 1, 1, i % kRuleCount);
     EXPECT_EQ(d.m_errors[1].m_nCount, kRuleCount);
-}
-
-TEST(MarkRule, MarksTheSumRedTheAddendsBlueAndGivesThePageOfTheSum)
-{
-    CUzData d;
-    const auto marked = [&] {
-        std::vector<std::pair<int, int>> out;
-        for (int tag = kFirstFigureTag; tag <= kLastFigureTag; ++tag)
-            if (const int mark = d.EditItem(tag).m_edit.m_nMark)
-                out.emplace_back(tag, mark);
-        return out;
-    };
-    using Marks = std::vector<std::pair<int, int>>;
-    EXPECT_EQ(CUzData::MarkRule(&d.m_ruleItems[RuleStart(14, 0)], RuleSize(14)), 5);
-    EXPECT_EQ(marked(), (Marks{{51, 1}, {111, 2}}));
-    // Rule 4 of the previous year; the earlier marks stay.
-    EXPECT_EQ(CUzData::MarkRule(&d.m_ruleItems[RuleStart(4, 1)], RuleSize(4)), 3);
-    EXPECT_EQ(marked(), (Marks{{38, 2}, {40, 1}, {51, 1}, {54, 1}, {66, 1}, {111, 2}}));
-    // [77] is the sum of rule 8 and an addend of rule 9: the last call wins.
-    d.ClearMarks();
-    CUzData::MarkRule(&d.m_ruleItems[RuleStart(8, 0)], RuleSize(8));
-    EXPECT_EQ(CUzData::MarkRule(&d.m_ruleItems[RuleStart(9, 0)], RuleSize(9)), 5);
-    EXPECT_EQ(marked(), (Marks{{67, 1}, {75, 1}, {77, 1}, {79, 1}, {81, 1}, {83, 1}, {85, 1},
-                               {87, 1}, {89, 1}, {91, 2}}));
 }

@@ -2,6 +2,27 @@
 
 #include "model/opinions.h"
 
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+
+// The GUI tests' entry point: a QApplication on the offscreen platform, with
+// the program's resources, Czech framework texts and Qt host.
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString runtime = QDir::tempPath() + QStringLiteral("/bil-runtime-%1").arg(getuid());
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("bil"));
+    InitGui();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
+
 WizardTest::WizardTest()
 {
     g_doc.Reset();
@@ -47,6 +68,25 @@ void WizardTest::Finish()
     Settle();
 }
 
+QString WizardTest::Caption(int id) const
+{
+    return Active()->Control<QLabel>(id)->text();
+}
+
+QColor WizardTest::Background(QWidget* edit)
+{
+    const QImage image = edit->grab().toImage();
+    return image.pixelColor(image.width() - 5, image.height() / 2);
+}
+
+std::vector<int> WizardTest::BoxIds() const
+{
+    std::vector<int> ids;
+    for (std::size_t i = 0; i < host.boxes.size(); ++i)
+        ids.push_back(host.BoxId(i));
+    return ids;
+}
+
 void WizardTest::Type(QLineEdit* edit, const QString& text)
 {
     edit->setFocus();
@@ -82,7 +122,7 @@ void WizardTest::FillRequiredItems()
 {
     CUzData& data = g_doc.m_data;
     for (int tag : {1, 3, 6, 7, 9, 123, 126, 129, 131, 132})
-        data.Item(tag).m_strValue = "x";
+        data.Item(tag).m_strValue.assign(1, 'x');
     data.Item(10).m_strValue = *OpinionText(0);
     data.Item(2).m_nNumber = data.Item(128).m_nNumber = 471;
 }

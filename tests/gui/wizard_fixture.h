@@ -4,8 +4,7 @@
 
 #include "app/app.h"
 #include "model/document.h"
-#include "support/files.h"
-#include "support/scripted_host.h"
+#include "support/support.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -30,8 +29,13 @@ protected:
     void Next();
     void Back();
     void Finish();
-    // The line edit `id` of the active page.
+    // The line edit `id` of the active page, the text of its label `id`.
     QLineEdit* Edit(int id) const { return Active()->Control<QLineEdit>(id); }
+    QString Caption(int id) const;
+    // The colour a user sees inside an edit, away from its text.
+    static QColor Background(QWidget* edit);
+    // The string-table ids of the boxes shown so far.
+    std::vector<int> BoxIds() const;
     // Replaces an edit's text as a user would: select all, type.
     static void Type(QLineEdit* edit, const QString& text);
     // Chooses `path` with the browse button `id` of the active page.
