@@ -46,8 +46,9 @@ void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label)
     DDX_Control(dx, edit, item.m_edit);
     DDX_Text(dx, edit, item.m_strValue);
     DDX_Text(dx, label, item.m_strLabel);
-    if (item.m_nMaxLen >= 0)
-        DDV_MaxChars(dx, item.m_strValue, item.m_nMaxLen);
+    // A text without a limit still may not outgrow what a statement file can
+    // bring back.
+    DDV_MaxChars(dx, item.m_strValue, item.m_nMaxLen >= 0 ? item.m_nMaxLen : kMaxTextLength);
 }
 
 void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label)
