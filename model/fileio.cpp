@@ -11,34 +11,36 @@
 
 namespace fileio {
 
-bool ReadAll(int fd, void* data, std::size_t size)
+namespace {
+
+// Repeats `call(done)` (a read or write of the bytes from `done` on) until
+// `size` bytes have moved; EINTR is retried, an error or end of file fails.
+template <typename Call>
+bool MoveAll(std::size_t size, Call call)
 {
-    auto* p = static_cast<unsigned char*>(data);
-    while (size > 0) {
-        ssize_t n = read(fd, p, size);
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t n = call(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
+        done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+} // namespace
+
+bool ReadAll(int fd, void* data, std::size_t size)
+{
+    auto* p = static_cast<unsigned char*>(data);
+    return MoveAll(size, [&](std::size_t done) { return read(fd, p + done, size - done); });
 }
 
 bool WriteAll(int fd, const void* data, std::size_t size)
 {
     const auto* p = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    return MoveAll(size, [&](std::size_t done) { return write(fd, p + done, size - done); });
 }
 
 void AppendInt32(std::string& out, std::int32_t value)
@@ -157,30 +159,16 @@ mode_t NewFileMode()
 
 bool PwriteAll(int fd, std::string_view bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return MoveAll(bytes.size(), [&](std::size_t done) {
+        return pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    });
 }
 
 bool PreadAll(int fd, std::string& bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+    return MoveAll(bytes.size(), [&](std::size_t done) {
+        return pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    });
 }
 
 // A temporary file of ours that a killed save left behind: a regular file of
