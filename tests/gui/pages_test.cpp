@@ -21,7 +21,6 @@
 
 namespace {
 
-using Ids = std::vector<int>;
 const QColor kRed(255, 0, 0), kBlue(0, 0, 255);
 
 // A page that logs the handlers the sheet calls.

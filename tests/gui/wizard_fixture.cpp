@@ -2,9 +2,14 @@
 
 #include "model/opinions.h"
 
+#include <QAbstractButton>
 #include <QDir>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
+#include <QTimer>
+
+#include <map>
 
 // The GUI tests' entry point: a QApplication on the offscreen platform, with
 // the program's resources, Czech framework texts and Qt host.
@@ -138,4 +143,86 @@ std::string WizardTest::SaveStatement(const std::string& name)
     EXPECT_TRUE(doc.Save());
     g_doc.m_data.ClearValues();
     return doc.m_strPath;
+}
+
+namespace {
+
+// The window a real keyboard's events go to. When a dialog closes, a window
+// manager gives the focus back to the window beneath; the offscreen platform
+// has none, so this does it.
+QWindow* FocusWindow()
+{
+    if (!QGuiApplication::focusWindow())
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+        }
+    return QGuiApplication::focusWindow();
+}
+
+} // namespace
+
+void Keys(const QString& script)
+{
+    static const std::map<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> named = {
+        {"Tab", {Qt::Key_Tab, {}}}, {"Backtab", {Qt::Key_Backtab, {}}},
+        {"Return", {Qt::Key_Return, {}}}, {"Escape", {Qt::Key_Escape, {}}},
+        {"Down", {Qt::Key_Down, {}}}, {"Alt+D", {Qt::Key_D, Qt::AltModifier}},
+        {"Alt+Z", {Qt::Key_Z, Qt::AltModifier}}, {"Ctrl+A", {Qt::Key_A, Qt::ControlModifier}}};
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        if (script[i] != '<') {
+            QTest::sendKeyEvent(QTest::Click, FocusWindow(), Qt::Key_unknown, QString(script[i]),
+                                Qt::NoModifier);
+            continue;
+        }
+        const qsizetype end = script.indexOf('>', i);
+        const QStringList key = script.mid(i + 1, end - i - 1).split('*');
+        i = end;
+        const auto [code, modifiers] = named.at(key[0]);
+        for (int n = key.size() > 1 ? key[1].toInt() : 1; n > 0; --n) {
+            QTest::keyClick(FocusWindow(), code, modifiers);
+            // A mnemonic clicks its button a moment later, as a user sees it.
+            QTest::qWait(modifiers ? 250 : 10);
+        }
+    }
+}
+
+void AnswerModals(std::vector<ModalStep> steps)
+{
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, steps = std::move(steps), next = 0u]() mutable {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && next < steps.size() && steps[next](modal) && ++next == steps.size()) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+ModalStep TypeIntoFileDialog(const QString& keys)
+{
+    return [keys](QWidget* w) {
+        if (!qobject_cast<QFileDialog*>(w))
+            return false;
+        w->activateWindow(); // again after a box over it closed
+        if (!QTest::qWaitForWindowActive(w))
+            return false;
+        QTimer::singleShot(0, [keys] { Keys(keys); });
+        return true;
+    };
+}
+
+ModalStep AnswerBox(QString& seen, QMessageBox::StandardButton button)
+{
+    return [&seen, button](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        if (!box)
+            return false;
+        seen = box->windowTitle() + "|" + box->text() + "|" + QString::number(box->icon());
+        for (QAbstractButton* b : box->buttons())
+            seen += "|" + b->text();
+        button == QMessageBox::NoButton ? void(box->close()) : box->button(button)->click();
+        return true;
+    };
 }

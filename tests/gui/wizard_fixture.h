@@ -8,11 +8,31 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+// Keys a user presses, sent to the window that has the focus: text, and
+// <Key> or <Key*n> for Tab, Backtab, Return, Escape, Down, Alt+D, Alt+Z,
+// Ctrl+A.
+void Keys(const QString& script);
+
+// Deals with the modal windows that open from now on: every 10 ms the next
+// step gets the active modal window and returns whether it dealt with it.
+using ModalStep = std::function<bool(QWidget*)>;
+void AnswerModals(std::vector<ModalStep> steps);
+// Types `keys` into the file dialog once it is active (posted: Return may
+// open a box over it).
+ModalStep TypeIntoFileDialog(const QString& keys);
+// Records a message box as title|text|icon|buttons, then presses `button`
+// (NoButton: closes it).
+ModalStep AnswerBox(QString& seen, QMessageBox::StandardButton button);
+
+using Ids = std::vector<int>;
 
 class WizardTest : public ::testing::Test {
 protected:

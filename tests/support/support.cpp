@@ -151,8 +151,10 @@ int ScriptedHost::MessageBox(const std::string& text, unsigned style)
     return answer;
 }
 
-bool ScriptedHost::OpenFileName(std::string& path, const std::string&, const std::string& shown)
+bool ScriptedHost::OpenFileName(std::string& path, const std::string& title, const std::string& shown)
 {
+    if (fileDialogs)
+        return fileDialogs->OpenFileName(path, title, shown);
     filter = shown;
     path = files.empty() ? "" : files.front();
     if (!files.empty())

@@ -63,6 +63,7 @@ public:
 
     std::deque<int> answers;
     std::deque<std::string> files; // an empty name cancels
+    IMessageHost* fileDialogs = nullptr; // set: file dialogs open there instead
     struct Box {
         std::string text; // Windows-1250
         unsigned style;
