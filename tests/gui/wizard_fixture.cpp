@@ -132,19 +132,6 @@ void WizardTest::FillRequiredItems()
     data.Item(2).m_nNumber = data.Item(128).m_nNumber = 471;
 }
 
-std::string WizardTest::SaveStatement(const std::string& name)
-{
-    CUzDocument doc;
-    doc.m_strPath = dir.File(name);
-    for (int tag = 1; tag <= kItemCount; ++tag) {
-        doc.m_data.Item(tag).m_strValue = g_doc.m_data.Item(tag).m_strValue;
-        doc.m_data.Item(tag).m_nNumber = g_doc.m_data.Item(tag).m_nNumber;
-    }
-    EXPECT_TRUE(doc.Save());
-    g_doc.m_data.ClearValues();
-    return doc.m_strPath;
-}
-
 namespace {
 
 // The window a real keyboard's events go to. When a dialog closes, a window

@@ -64,9 +64,6 @@ protected:
     void StartWith(const std::string& path);
     // The header and orderer items Next insists on, filled.
     static void FillRequiredItems();
-    // The statement as it stands written to dir/name, its values emptied
-    // again; returns the path.
-    std::string SaveStatement(const std::string& name);
 
     TempDir dir;
     ScriptedHost host;
