@@ -1,6 +1,5 @@
 // The statement file and the document: what good, odd, bad, hostile and
-// missing files do, the messages of the file errors, and the statement text
-// when memory runs out.
+// missing files do, and the messages of the file errors.
 
 #include "model/document.h"
 #include "support/support.h"
@@ -16,22 +15,15 @@
 
 extern bool g_failUnlink; // save_test.cpp
 
-// Every allocation of this program goes through here: a test can see the
-// largest block asked for, or make one allocation fail.
+// Every allocation of this program goes through here, so that a test can see
+// the largest block asked for.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 namespace {
 std::size_t g_largestAlloc = 0;
-long g_allocationsBeforeFailure = -1; // one-shot; negative: none fails
 
 void* Allocate(std::size_t size)
 {
     g_largestAlloc = std::max(g_largestAlloc, size);
-    if (g_allocationsBeforeFailure == 0) {
-        g_allocationsBeforeFailure = -1;
-        throw std::bad_alloc();
-    }
-    if (g_allocationsBeforeFailure > 0)
-        --g_allocationsBeforeFailure;
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
@@ -105,7 +97,7 @@ TEST_F(StatementFile, LoadsAsTheFormatReadsOrGivesTheReadErrorAndAnEmptyStatemen
     odd[133].text = oddLoaded[133].text = "e";
     Records negativeLoaded = empty; // a negative length reads no text
     negativeLoaded[0].number = 42;
-    const std::string good = EncodeRecords(ReadRecords("full_statement.records"));
+    const std::string good = EncodeRecords(ReadRecords("journey.records"));
     const std::string rest = EncodeRecords(empty).substr(12);
     std::string wrongMiddleTag = EncodeRecords(empty);
     wrongMiddleTag[66 * 12] = 68; // record 67 claims tag 68
@@ -215,31 +207,5 @@ TEST_F(StatementFile, ShowFileErrorReportsACodeOnceWithItsIcon)
         if (id) {
             EXPECT_TRUE(host.BoxId(0) == id && host.boxes[0].style == (style | MB_OK)) << code;
         }
-    }
-}
-
-// Whichever allocation fails while the text is built, no partial text is
-// left and the user is told.
-TEST(BuildText, OutOfMemoryLeavesNoPartialTextAndTellsTheUser)
-{
-    CUzDocument doc;
-    FillStatement(doc.m_data, ReadRecords("full_statement.records"));
-    std::string complete;
-    ASSERT_EQ(doc.BuildText(complete), 1);
-    for (long k = 0;; ++k) {
-        ScriptedHost host;
-        std::string text = "previous text";
-        g_allocationsBeforeFailure = k;
-        const int result = doc.BuildText(text);
-        const bool failed = g_allocationsBeforeFailure < 0;
-        g_allocationsBeforeFailure = -1;
-        if (!failed) {
-            EXPECT_TRUE(k > 0 && result == 1 && text == complete);
-            break;
-        }
-        ASSERT_EQ(result, 0) << "allocation " << k;
-        EXPECT_TRUE(text.empty());
-        ASSERT_EQ(host.boxes.size(), 1u);
-        EXPECT_TRUE(host.BoxId(0) == 10018 && host.boxes[0].style == (MB_ICONHAND | MB_OK));
     }
 }
