@@ -76,18 +76,3 @@ TEST(CheckAll, ListsTheFailedRulesOfEachYearInRuleOrder)
         }
     }
 }
-
-TEST(CheckRule, RecordsFailuresOfAKnownYearUpToTheListsSize)
-{
-    CUzData d;
-    EXPECT_EQ(d.CheckRule(5, 5, 0, 3), 1);
-    EXPECT_EQ(d.CheckRule(5, 6, 0, 7), 0);
-    EXPECT_EQ(d.CheckRule(0, 1, 1, 11), 0);
-    EXPECT_EQ(d.CheckRule(1, 2, 2, 4), 0);
-    EXPECT_EQ(d.CheckRule(1, 2, -1, 4), 0);
-    EXPECT_EQ(Failed(d, 0), Rules{7});
-    EXPECT_EQ(Failed(d, 1), Rules{11});
-    for (int i = 0; i < 20; ++i)
-        d.CheckRule(0, 1, 1, i % kRuleCount);
-    EXPECT_EQ(d.m_errors[1].m_nCount, kRuleCount);
-}
