@@ -56,12 +56,9 @@ TEST(Completeness, AsksAboutAZeroIcoAndAnEmptyDicAndRefusesTheRest)
         ScriptedHost host;
         host.answers = {c.answers.begin(), c.answers.end()};
         EXPECT_EQ(c.form == Form::Header ? d.CheckHeader() : d.CheckOrderer(), c.passes);
-        Ids asked;
-        for (std::size_t i = 0; i < host.boxes.size(); ++i) {
-            asked.push_back(host.BoxId(i));
-            EXPECT_EQ(host.boxes[i].style, MB_ICONEXCLAMATION | MB_YESNO);
-        }
-        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(host.BoxIds(), c.asked);
+        for (const auto& box : host.boxes)
+            EXPECT_EQ(box.style, MB_ICONEXCLAMATION | MB_YESNO);
         Gaps gaps;
         for (const Gap& g : ListGaps(d, c.form))
             gaps.emplace_back(g.kind, g.tag);

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
-#include <QLabel>
 #include <QTimer>
 
 #include <map>
@@ -42,54 +41,10 @@ WizardTest::~WizardTest()
     Settle();
 }
 
-void WizardTest::Settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-}
-
-void WizardTest::Open(int index)
-{
-    sheet->show();
-    sheet->SetActivePage(index);
-    Settle();
-}
-
-void WizardTest::Next()
-{
-    sheet->PressNext();
-    Settle();
-}
-
-void WizardTest::Back()
-{
-    sheet->PressBack();
-    Settle();
-}
-
-void WizardTest::Finish()
-{
-    sheet->PressFinish();
-    Settle();
-}
-
-QString WizardTest::Caption(int id) const
-{
-    return Active()->Control<QLabel>(id)->text();
-}
-
 QColor WizardTest::Background(QWidget* edit)
 {
     const QImage image = edit->grab().toImage();
     return image.pixelColor(image.width() - 5, image.height() / 2);
-}
-
-std::vector<int> WizardTest::BoxIds() const
-{
-    std::vector<int> ids;
-    for (std::size_t i = 0; i < host.boxes.size(); ++i)
-        ids.push_back(host.BoxId(i));
-    return ids;
 }
 
 void WizardTest::Type(QLineEdit* edit, const QString& text)

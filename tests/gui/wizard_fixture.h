@@ -7,6 +7,7 @@
 #include "support/support.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -40,22 +41,26 @@ protected:
     ~WizardTest() override;
 
     // Lets posted requests (wizard buttons) take effect.
-    static void Settle();
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
     // Shows the sheet on page `index`, as a sheet starts on its first page.
-    void Open(int index = 0);
+    void Open(int index = 0) { sheet->show(), sheet->SetActivePage(index), Settle(); }
     CPropertyPage* Active() const { return sheet->GetActivePage(); }
     int ActiveIndex() const { return sheet->GetActiveIndex(); }
     // The wizard buttons, pressed.
-    void Next();
-    void Back();
-    void Finish();
+    void Next() { sheet->PressNext(), Settle(); }
+    void Back() { sheet->PressBack(), Settle(); }
+    void Finish() { sheet->PressFinish(), Settle(); }
     // The line edit `id` of the active page, the text of its label `id`.
     QLineEdit* Edit(int id) const { return Active()->Control<QLineEdit>(id); }
-    QString Caption(int id) const;
+    QString Caption(int id) const { return Active()->Control<QLabel>(id)->text(); }
+    // The string-table ids of the boxes shown so far.
+    Ids BoxIds() const { return host.BoxIds(); }
     // The colour a user sees inside an edit, away from its text.
     static QColor Background(QWidget* edit);
-    // The string-table ids of the boxes shown so far.
-    std::vector<int> BoxIds() const;
     // Replaces an edit's text as a user would: select all, type.
     static void Type(QLineEdit* edit, const QString& text);
     // Chooses `path` with the browse button `id` of the active page.

@@ -169,3 +169,11 @@ int ScriptedHost::BoxId(std::size_t i) const
             return id;
     return 0;
 }
+
+std::vector<int> ScriptedHost::BoxIds() const
+{
+    std::vector<int> ids;
+    for (std::size_t i = 0; i < boxes.size(); ++i)
+        ids.push_back(BoxId(i));
+    return ids;
+}
