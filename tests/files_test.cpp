@@ -1,0 +1,416 @@
+// Statement files: what good, odd, bad, hostile and missing files load as,
+// the messages of the file errors, and saving, which never destroys the
+// previous file: after any failure it holds its complete old contents, after
+// success the complete new ones. Faults are planted in the system calls
+// (linked with --wrap) or by a file-size limit, each case in a child
+// process, some as an unprivileged user.
+
+#include "model/document.h"
+#include "model/fileio.h"
+#include "support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <optional>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <tuple>
+#include <unistd.h>
+
+namespace {
+
+// Faults this program plants, and the largest block it was asked for (every
+// allocation goes through Allocate).
+int g_fsyncsLeft = -1; // fsyncs of written files that still succeed; -1: all
+bool g_failClose = false, g_failRename = false, g_failUnlink = false;
+std::size_t g_largestAlloc = 0;
+
+bool Written(int fd)
+{
+    const int flags = fcntl(fd, F_GETFL);
+    return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY;
+}
+int Fail(int error)
+{
+    errno = error;
+    return -1;
+}
+void* Allocate(std::size_t size)
+{
+    g_largestAlloc = std::max(g_largestAlloc, size);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+} // namespace
+
+extern "C" {
+int __real_close(int fd);
+int __real_fsync(int fd);
+int __real_rename(const char* from, const char* to);
+int __real_unlink(const char* path);
+int __wrap_close(int fd)
+{
+    const bool fail = g_failClose && Written(fd);
+    const int rc = __real_close(fd);
+    return fail ? Fail(EIO) : rc;
+}
+int __wrap_fsync(int fd)
+{
+    return Written(fd) && g_fsyncsLeft >= 0 && g_fsyncsLeft-- == 0 ? Fail(EIO) : __real_fsync(fd);
+}
+int __wrap_rename(const char* from, const char* to)
+{
+    return g_failRename ? Fail(EIO) : __real_rename(from, to);
+}
+int __wrap_unlink(const char* path)
+{
+    return g_failUnlink ? Fail(EPERM) : __real_unlink(path);
+}
+}
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        out.push_back(e.path().filename().string());
+    return out;
+}
+
+using Records = std::vector<Record>;
+
+std::string Le32(std::int32_t v)
+{
+    return EncodeRecords({{v, "", 0}}).substr(0, 4);
+}
+
+Records EmptyRecords()
+{
+    Records records;
+    for (int tag = 1; tag <= kItemCount; ++tag)
+        records.push_back({tag, "", 0});
+    return records;
+}
+
+// Something in every value and figure mark, so that clearing shows.
+void Dirty(CUzData& data)
+{
+    for (int tag = 1; tag <= kItemCount; ++tag) {
+        data.Item(tag).m_strValue = "old";
+        data.Item(tag).m_nNumber = 77;
+        if (tag >= kFirstFigureTag && tag <= kLastFigureTag)
+            data.EditItem(tag).m_edit.m_nMark = CUzMarkEdit::MarkSum;
+    }
+}
+
+::testing::AssertionResult Holds(const CUzData& data, const Records& records)
+{
+    for (const Record& r : records) {
+        const CUzItemBase& item = data.Item(r.tag);
+        if (item.m_strValue != r.text || item.m_nNumber != r.number ||
+            (r.tag != kOpinionTag && data.EditItem(r.tag).m_edit.m_nMark != 0))
+            return ::testing::AssertionFailure() << "tag " << r.tag << " holds \"" << item.m_strValue
+                                                 << "\" " << item.m_nNumber;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class StatementFile : public ::testing::Test {
+protected:
+    StatementFile() { doc.m_strPath = dir.File("uz.bil"); }
+    TempDir dir;
+    ScriptedHost host;
+    CUzDocument doc;
+};
+
+} // namespace
+
+TEST_F(StatementFile, LoadsAsTheFormatReadsOrGivesTheReadErrorAndAnEmptyStatement)
+{
+    const Records empty = EmptyRecords();
+    Records odd = empty, oddLoaded = empty;
+    odd[0] = {1, std::string("ab\0cd", 5), 9}; // a zero byte ends the text, not the record
+    oddLoaded[0] = {1, "ab", 9};
+    odd[1].text = std::string(kMaxTextLength, '\0'); // as long as a text may be
+    odd[133].text = oddLoaded[133].text = "e";
+    Records negativeLoaded = empty; // a negative length reads no text
+    negativeLoaded[0].number = 42;
+    const std::string good = EncodeRecords(ReadRecords("journey.records"));
+    const std::string rest = EncodeRecords(empty).substr(12);
+    std::string wrongMiddleTag = EncodeRecords(empty);
+    wrongMiddleTag[66 * 12] = 68; // record 67 claims tag 68
+    // Sparse files: what a length field claims costs neither time nor memory.
+    const auto sparse = [this](const std::vector<std::pair<off_t, std::string>>& parts, off_t size) {
+        const int fd = open(doc.m_strPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        for (const auto& [at, bytes] : parts)
+            EXPECT_EQ(pwrite(fd, bytes.data(), bytes.size(), at), ssize_t(bytes.size()));
+        EXPECT_EQ(ftruncate(fd, size), 0);
+        close(fd);
+    };
+    // Every record a 16 MiB run of zeros: each within the bound of a text,
+    // all of them far beyond what a statement file may hold.
+    std::vector<std::pair<off_t, std::string>> runs;
+    off_t end = 0;
+    for (int tag = 1; tag <= kItemCount; end += 12 + kMaxTextLength, ++tag) {
+        runs.push_back({end, Le32(tag) + Le32(kMaxTextLength)});
+        runs.push_back({end + 8 + kMaxTextLength, Le32(0)});
+    }
+    const auto bytes = [this](std::string b) { return [this, b] { WriteFile(doc.m_strPath, b); }; };
+    const std::pair<std::function<void()>, std::optional<Records>> cases[] = {
+        {bytes(EncodeRecords(empty)), empty},
+        {bytes(EncodeRecords(odd) + Le32(135) + "junk after the last record"), oddLoaded},
+        {bytes(Le32(1) + Le32(-5) + Le32(42) + rest), negativeLoaded},
+        {bytes(good.substr(0, good.size() - 1)), {}},
+        {bytes(Le32(2) + rest.substr(0, 8) + rest), {}},
+        {bytes(wrongMiddleTag), {}},
+        {bytes(""), {}},
+        {bytes(Le32(1) + Le32(0x7FFFFFFF) + rest), {}},
+        {[&] { sparse({{0, Le32(1) + Le32(0x7FFFFFF0)}}, off_t{1} << 31); }, {}},
+        {[&] { sparse(runs, end); }, {}},
+        {[&] { doc.m_strPath = dir.Path(); }, {}}, // a folder
+    };
+    for (const auto& [make, loaded] : cases) {
+        make();
+        Dirty(doc.m_data);
+        doc.m_data.m_errors[1] = {1, {3}};
+        g_largestAlloc = 0;
+        EXPECT_EQ(doc.Load(), loaded.has_value());
+        EXPECT_LT(g_largestAlloc, std::size_t{1} << 20);
+        EXPECT_TRUE(Holds(doc.m_data, loaded.value_or(empty)));
+        EXPECT_EQ(doc.m_data.m_errors[1].m_nCount, 1); // loading keeps the failed rules
+        EXPECT_EQ(doc.m_nError, loaded ? FileErrNone : FileErrRead);
+        doc.ShowFileError();
+        EXPECT_EQ(host.boxes.size(), loaded ? 0u : 1u);
+        if (!host.boxes.empty()) {
+            EXPECT_TRUE(host.BoxId(0) == 10009 && host.boxes[0].style == (MB_ICONEXCLAMATION | MB_OK));
+        }
+        host.boxes.clear();
+    }
+}
+
+TEST_F(StatementFile, NamesThatLoadNothing)
+{
+    // No name, and a folder that does not exist: a message at once, no code.
+    const std::pair<std::string, int> names[] = {{"", 10003}, {dir.File("chybi/uz.bil"), 10005}};
+    for (const auto& [path, id] : names) {
+        host.boxes.clear();
+        doc.m_strPath = path;
+        Dirty(doc.m_data);
+        EXPECT_FALSE(doc.Load());
+        EXPECT_TRUE(Holds(doc.m_data, EmptyRecords()));
+        EXPECT_EQ(doc.m_nError, FileErrNone);
+        ASSERT_EQ(host.boxes.size(), 1u);
+        EXPECT_TRUE(host.BoxId(0) == id && host.boxes[0].style == MB_OK);
+    }
+    // A new name: an empty statement, the probe file gone again, closed.
+    host.boxes.clear();
+    doc.m_strPath = dir.File("nova.bil");
+    Dirty(doc.m_data);
+    const int nextFd = dup(0);
+    close(nextFd);
+    EXPECT_TRUE(doc.Load());
+    EXPECT_TRUE(Holds(doc.m_data, EmptyRecords()));
+    EXPECT_FALSE(FileExists(doc.m_strPath));
+    const int fd = dup(0);
+    EXPECT_EQ(fd, nextFd) << "a descriptor was left open";
+    close(fd);
+    // A probe file that cannot be deleted again: error 3 for the caller.
+    g_failUnlink = true;
+    EXPECT_FALSE(doc.Load());
+    g_failUnlink = false;
+    EXPECT_EQ(doc.m_nError, FileErrDelete);
+    EXPECT_TRUE(host.boxes.empty());
+
+    // A file the user may read but not write is refused before it is read.
+    doc.m_strPath = dir.File("uz.bil");
+    WriteFile(doc.m_strPath, EncodeRecords(EmptyRecords()));
+    chmod(doc.m_strPath.c_str(), 0444);
+    ChownToNobody(dir.Path());
+    EXPECT_EQ(RunInChild([&] { return doc.Load() ? 100 : host.BoxId(0) - 10000; }, true), 4);
+}
+
+TEST_F(StatementFile, ShowFileErrorReportsACodeOnceWithItsIcon)
+{
+    const std::tuple<std::int32_t, int, unsigned> cases[] = {
+        {FileErrOpen, 10006, MB_ICONHAND}, {FileErrClose, 10007, MB_ICONHAND},
+        {FileErrDelete, 10008, MB_ICONHAND}, {FileErrRead, 10009, MB_ICONEXCLAMATION},
+        {FileErrWrite, 10010, MB_ICONHAND}, {6, 0, 0}, {-1, 0, 0}};
+    for (const auto& [code, id, style] : cases) {
+        host.boxes.clear();
+        doc.m_nError = code;
+        doc.ShowFileError();
+        doc.ShowFileError();
+        EXPECT_EQ(doc.m_nError, FileErrNone);
+        ASSERT_EQ(host.boxes.size(), id ? 1u : 0u) << code;
+        if (id) {
+            EXPECT_TRUE(host.BoxId(0) == id && host.boxes[0].style == (style | MB_OK)) << code;
+        }
+    }
+}
+
+TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
+{
+    // Where: beside a temporary file (T); in place because the temporary
+    // name would be too long (L); in place because the folder is not the
+    // user's to write, saved as an unprivileged user (F).
+    enum Fault { None, FileSize, Fsync1, Fsync2, Close, Rename };
+    enum After { Old, New, Absent };
+    const struct {
+        char where;
+        bool exists, bigger; // the new contents larger than the old ones
+        Fault fault;
+        std::int32_t code;   // m_nError after Save
+        After after;
+    } cases[] = {
+        {'T', true, true, None, FileErrNone, New},     {'T', true, true, FileSize, FileErrWrite, Old},
+        {'T', true, true, Fsync1, FileErrWrite, Old},  {'T', true, false, Close, FileErrWrite, Old},
+        {'T', true, true, Rename, FileErrWrite, Old},  {'T', false, true, FileSize, FileErrWrite, Absent},
+        {'L', true, false, None, FileErrNone, New},    {'L', true, true, FileSize, FileErrWrite, Old},
+        {'L', true, true, Fsync1, FileErrWrite, Old},  {'L', true, false, Fsync2, FileErrWrite, New},
+        {'L', true, true, Close, FileErrWrite, New},   {'L', false, true, FileSize, FileErrWrite, Absent},
+        {'F', true, true, None, FileErrNone, New},     {'F', true, true, FileSize, FileErrWrite, Old},
+        {'F', false, true, None, FileErrOpen, Absent},
+    };
+    constexpr std::size_t kOldSize = 4000;
+    ScriptedHost host;
+    TempDir dir;
+    chmod(dir.Path().c_str(), 0755); // the unprivileged user must reach the folders
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(n);
+        const std::string folder = dir.File(std::to_string(n++));
+        std::filesystem::create_directory(folder);
+        const std::string name = c.where == 'L' ? std::string(246, 'u') + ".bil" : "uz.bil";
+        CUzDocument doc;
+        doc.m_strPath = dir.File("expected.bil");
+        doc.m_data.Item(122).m_strValue.assign(c.bigger ? 2 * kOldSize : kOldSize / 4, 'n');
+        ASSERT_TRUE(doc.Save());
+        const std::string newBytes = ReadFile(doc.m_strPath), oldBytes(kOldSize, 'o');
+        doc.m_strPath = folder + "/" + name;
+        if (c.exists)
+            WriteFile(doc.m_strPath, oldBytes);
+        if (c.where == 'F') {
+            if (c.exists)
+                ChownToNobody(doc.m_strPath);
+            chmod(folder.c_str(), 0555);
+        }
+        const int code = RunInChild(
+            [&] {
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{kOldSize + 100, kOldSize + 100};
+                if (c.fault == FileSize)
+                    setrlimit(RLIMIT_FSIZE, &limit);
+                g_fsyncsLeft = c.fault == Fsync1 ? 0 : c.fault == Fsync2 ? 1 : -1;
+                g_failClose = c.fault == Close;
+                g_failRename = c.fault == Rename;
+                return doc.Save() == (doc.m_nError == FileErrNone) ? doc.m_nError : 101;
+            },
+            c.where == 'F');
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(Names(folder), c.after == Absent ? std::vector<std::string>{}
+                                                    : std::vector<std::string>{name});
+        if (c.after != Absent) {
+            EXPECT_TRUE(ReadFile(doc.m_strPath) == (c.after == Old ? oldBytes : newBytes));
+        }
+    }
+}
+
+TEST(Save, KeepsModeAndLinksAndRefusesWhatItMayNotWrite)
+{
+    ScriptedHost host;
+    TempDir dir;
+    CUzDocument doc;
+    // A new file: 0600 minus the umask; an existing one keeps its mode.
+    doc.m_strPath = dir.File("new.bil");
+    ASSERT_TRUE(doc.Save());
+    const mode_t mask = umask(0);
+    umask(mask);
+    struct stat st;
+    stat(doc.m_strPath.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600 & ~mask);
+    chmod(doc.m_strPath.c_str(), 0640);
+    ASSERT_TRUE(doc.Save());
+    stat(doc.m_strPath.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // Through a link into the file it names: the link stays.
+    const std::string saved = ReadFile(doc.m_strPath);
+    WriteFile(dir.File("real.bil"), "old");
+    doc.m_strPath = dir.File("link.bil");
+    ASSERT_EQ(symlink("real.bil", doc.m_strPath.c_str()), 0);
+    ASSERT_TRUE(doc.Save());
+    EXPECT_TRUE(std::filesystem::is_symlink(doc.m_strPath));
+    EXPECT_EQ(ReadFile(dir.File("real.bil")), saved);
+    // No name, a missing folder, a folder, a FIFO, a read-only file: open
+    // errors, and nothing changes.
+    ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {std::string(), dir.File("x/uz.bil"), dir.Path(), dir.File("fifo")}) {
+        doc.m_strPath = path;
+        EXPECT_FALSE(doc.Save()) << path;
+        EXPECT_EQ(doc.m_nError, FileErrOpen);
+    }
+    doc.m_strPath = dir.File("readonly.bil");
+    WriteFile(doc.m_strPath, "old");
+    chmod(doc.m_strPath.c_str(), 0400);
+    ChownToNobody(doc.m_strPath);
+    ChownToNobody(dir.Path());
+    EXPECT_EQ(RunInChild([&] { return doc.Save() ? 100 : doc.m_nError; }, true), FileErrOpen);
+    EXPECT_EQ(ReadFile(doc.m_strPath), "old");
+}
+
+TEST(Save, AKilledSaveLeavesOneTemporaryFileThatTheNextSaveRemoves)
+{
+    ScriptedHost host;
+    TempDir dir;
+    CUzDocument doc;
+    doc.m_strPath = dir.File("uz.bil");
+    doc.m_data.Item(114).m_strValue.assign(4 << 20, 'x'); // a save takes a while
+    const std::string temp = fileio::TempFileName(doc.m_strPath);
+    EXPECT_EQ(temp, dir.File(".uz.bil.bil-tmp"));
+    for (int i = 0; i < 12; ++i) {
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        while (pid == 0)
+            doc.Save();
+        usleep(static_cast<useconds_t>(2000 + 3000 * i));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        for (const std::string& name : Names(dir.Path()))
+            EXPECT_TRUE(name == "uz.bil" || name == ".uz.bil.bil-tmp") << name;
+    }
+    WriteFile(temp, "left by a killed save");
+    ASSERT_TRUE(doc.Save());
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"uz.bil"});
+    // A temporary file a running save holds, or another user's, stays; the
+    // save then writes in place.
+    doc.m_data.Item(114).m_strValue = "short";
+    WriteFile(temp, "busy");
+    const int busy = open(temp.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(busy, LOCK_EX), 0);
+    ASSERT_TRUE(doc.Save());
+    close(busy);
+    ChownToNobody(temp);
+    ASSERT_TRUE(doc.Save());
+    EXPECT_EQ(ReadFile(temp), "busy");
+    CUzDocument again;
+    again.m_strPath = doc.m_strPath;
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.m_data.Item(114).m_strValue, "short");
+}
