@@ -1,0 +1,238 @@
+// The statement's core without files: the sum rules, the completeness of
+// the header and the orderer, the statement text, the message functions.
+
+#include "model/completeness.h"
+#include "model/data.h"
+#include "model/document.h"
+#include "model/messages.h"
+#include "support/support.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The fifteen sum rules over both years.
+
+namespace {
+
+using Figures = std::vector<std::pair<int, std::int32_t>>;
+using Rules = std::vector<int>;
+
+// A year that satisfies every rule, with a distinct figure on almost every
+// line (current-year tags; the previous year uses tag + 1).
+const Figures kConsistent = {
+    {11, 100}, {13, 5}, {15, 60}, {17, 10}, {19, 20}, {21, 30}, {23, 7}, {25, 10}, {27, 1},
+    {29, 2}, {31, 3}, {33, 4}, {35, 25}, {37, 100}, {39, 60}, {41, 20}, {43, 19}, {45, 5},
+    {47, 3}, {49, 2}, {51, 30}, {53, 35}, {55, 4}, {57, 6}, {59, 10}, {61, 15}, {63, 9},
+    {65, 5}, {67, 50}, {69, 50}, {71, -5}, {73, 5}, {75, 20}, {77, 30}, {79, 8}, {81, 4},
+    {83, 3}, {85, 2}, {87, 6}, {89, 5}, {91, 20}, {93, 4}, {95, 1}, {97, 6}, {99, 3},
+    {101, 6}, {103, 26}, {105, 9}, {107, 5}, {109, 4}, {111, 30},
+};
+
+Rules Failed(const CUzData& d, int year)
+{
+    const CUzFailedRules& list = d.m_errors[year];
+    return Rules(list.m_aRule, list.m_aRule + list.m_nCount);
+}
+
+} // namespace
+
+TEST(CheckAll, ListsTheFailedRulesOfEachYearInRuleOrder)
+{
+    Figures everyLineItsTag; // no rule holds, in either year
+    for (int tag = kFirstFigureTag; tag <= kLastFigureTag; ++tag)
+        everyLineItsTag.push_back({tag, tag});
+    const Rules all{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
+    const struct {
+        const char* what;
+        bool consistent; // kConsistent in both years, the previous one times -3
+        Figures figures;
+        Rules current, previous;
+    } cases[] = {
+        {"empty statement", false, {}, {}, {}},
+        {"consistent years", true, {}, {}, {}},
+        {"total assets alone", false, {{11, 100}}, {0, 1}, {}},
+        {"result of period differs from liabilities only", true, {{51, 29}, {49, 3}}, {14}, {}},
+        {"result of period differs from both", true, {{111, 31}}, {13, 14}, {}},
+        {"a difference of one", true, {{15, 61}}, {1, 2}, {}},
+        {"previous year only", true, {{26, -999}}, {}, {1, 3}},
+        {"signs count", false, {{67, 10}, {69, 10}, {75, 25}, {77, -15}}, {9}, {}},
+        {"a wrong sign", false, {{67, 10}, {69, 10}, {75, 25}, {77, 15}}, {8, 9}, {}},
+        {"sums wrap around in 32 bits", false,
+         {{11, INT32_MIN}, {13, INT32_MAX}, {15, 1}, {17, 1}, {37, INT32_MIN}, {65, INT32_MIN},
+          {67, INT32_MIN}, {69, INT32_MIN}, {75, 1}, {77, INT32_MAX}, {79, INT32_MAX}},
+         {}, {}},
+        {"every rule in both years", false, everyLineItsTag, all, all},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CUzData d;
+        if (c.consistent)
+            for (const auto& [tag, number] : kConsistent) {
+                d.Item(tag).m_nNumber = number;
+                d.Item(tag + 1).m_nNumber = -3 * number;
+            }
+        for (const auto& [tag, number] : c.figures)
+            d.Item(tag).m_nNumber = number;
+        for (int run = 0; run < 2; ++run) { // a second run replaces the lists
+            EXPECT_EQ(d.CheckAll(), c.current.empty() && c.previous.empty());
+            EXPECT_EQ(Failed(d, 0), c.current);
+            EXPECT_EQ(Failed(d, 1), c.previous);
+        }
+    }
+}
+
+// Completeness of the header and the orderer: the wizard's checks with
+// their questions, and the list of gaps the checker reports.
+
+namespace {
+
+// A header and an orderer that pass; each case then spoils them.
+void Fill(CUzData& d)
+{
+    for (int tag : {1, 3, 6, 7, 9, 10, 123, 126, 129, 131, 132})
+        d.Item(tag).m_strValue = " "; // a blank counts as filled
+    d.Item(2).m_nNumber = d.Item(128).m_nNumber = 471;
+}
+
+} // namespace
+
+TEST(Completeness, AsksAboutAZeroIcoAndAnEmptyDicAndRefusesTheRest)
+{
+    using Ids = std::vector<int>;
+    using Gaps = std::vector<std::pair<GapKind, int>>;
+    const struct {
+        Form form;
+        std::vector<std::pair<int, std::int32_t>> numbers; // tag, number
+        std::vector<int> emptied;
+        std::vector<int> answers;
+        bool passes;
+        Ids asked;
+        Gaps gaps;
+    } cases[] = {
+        {Form::Header, {}, {}, {}, true, {}, {}},
+        {Form::Header, {{2, 0}}, {4, 5, 8}, {IDYES}, true, {10025}, {{GapKind::IcoZero, 2}}},
+        {Form::Header, {{2, 0}}, {}, {IDNO}, false, {10025}, {{GapKind::IcoZero, 2}}},
+        {Form::Header, {{2, 0}}, {9}, {}, false, {}, {{GapKind::MissingText, 9}, {GapKind::IcoZero, 2}}},
+        {Form::Header, {{2, -5}}, {}, {}, false, {}, {{GapKind::IcoNegative, 2}}},
+        {Form::Header, {{10, 4}}, {10}, {}, false, {}, {{GapKind::NoOpinion, 10}}},
+        {Form::Header, {{10, -1}}, {1, 6}, {}, false, {}, {{GapKind::MissingText, 1}, {GapKind::MissingText, 6}, {GapKind::NoOpinion, 10}}},
+        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDYES}, true, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}},
+        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDNO}, false, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}},
+        {Form::Orderer, {{128, -1}}, {129}, {IDYES}, false, {10026}, {{GapKind::IcoNegative, 128}, {GapKind::DicEmpty, 129}}},
+        {Form::Orderer, {}, {132, 124}, {}, false, {}, {{GapKind::MissingText, 132}}},
+    };
+    for (const auto& c : cases) {
+        CUzData d;
+        Fill(d);
+        for (const auto& [tag, number] : c.numbers)
+            d.Item(tag).m_nNumber = number;
+        for (int tag : c.emptied)
+            d.Item(tag).m_strValue.clear();
+        ScriptedHost host;
+        host.answers = {c.answers.begin(), c.answers.end()};
+        EXPECT_EQ(c.form == Form::Header ? d.CheckHeader() : d.CheckOrderer(), c.passes);
+        EXPECT_EQ(host.BoxIds(), c.asked);
+        for (const auto& box : host.boxes)
+            EXPECT_EQ(box.style, MB_ICONEXCLAMATION | MB_YESNO);
+        Gaps gaps;
+        for (const Gap& g : ListGaps(d, c.form))
+            gaps.emplace_back(g.kind, g.tag);
+        EXPECT_EQ(gaps, c.gaps);
+    }
+}
+
+// The lines of the statement text that depend on values (the golden journey
+// checks a full one to the character).
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (std::size_t at; (at = text.find("\r\n", from)) != std::string::npos; from = at + 2)
+        out.push_back(text.substr(from, at - from));
+    out.push_back(text.substr(from));
+    return out;
+}
+
+std::string Build(const CUzDocument& doc)
+{
+    std::string text = "left over";
+    EXPECT_EQ(doc.BuildText(text), 1);
+    return text;
+}
+
+} // namespace
+
+TEST(BuildText, LinesThatDependOnValues)
+{
+    const auto W = [](const char* utf8) { return Windows1250(utf8); };
+    const struct {
+        int tag;
+        std::int32_t number;
+        const char* text;
+        std::size_t line; // zero-based
+        std::string expected;
+    } cases[] = {
+        // A new statement replaces what the text held: empty texts keep
+        // their separators, the first opinion, the empty note ends with CR LF.
+        {0, 0, "", 0, ""},
+        {0, 0, "", 2, W("Sídlo:\t, , PSČ ")},
+        {0, 0, "", 10, W("Výrok auditora:\t\tbez výhrad")},
+        {0, 0, "", 88, ""},
+        // The IČO from its number, filled with zeros to eight characters.
+        {2, 123456789, "99", 3, W("IČO:\t123456789")},
+        {2, -5, "", 3, W("IČO:\t000000-5")},
+        // The opinion from its number; none outside 0 to 3.
+        {10, 4, "bez výhrad", 10, W("Výrok auditora:\t\t")},
+        {10, -1, "bez výhrad", 10, W("Výrok auditora:\t\t")},
+    };
+    for (const auto& c : cases) {
+        CUzDocument doc;
+        if (c.tag) {
+            doc.m_data.Item(c.tag).m_nNumber = c.number;
+            doc.m_data.Item(c.tag).m_strValue = W(c.text);
+        }
+        const std::vector<std::string> lines = Lines(Build(doc));
+        ASSERT_EQ(lines.size(), 89u) << c.tag;
+        EXPECT_EQ(lines[c.line], c.expected) << "tag " << c.tag << ", line " << c.line + 1;
+    }
+}
+
+// The message functions: the string table, questions and the file dialog's
+// default extension.
+
+TEST(Messages, StringTableQuestionsAndTheFileDialog)
+{
+    EXPECT_EQ(LoadText(10003), Windows1250("Jméno souboru není zadáno."));
+    EXPECT_EQ(LoadText(10013), "Load string error ..."); // a text no path shows
+    EXPECT_FALSE(AskYesNo(10025, MB_ICONEXCLAMATION));  // no host: No
+    ScriptedHost host;
+    host.answers = {IDYES, IDNO};
+    EXPECT_TRUE(AskYesNo(10025, MB_ICONEXCLAMATION));
+    EXPECT_FALSE(AskYesNo(10025, MB_ICONEXCLAMATION));
+    EXPECT_EQ(host.boxes[0].style, MB_ICONEXCLAMATION | MB_YESNO);
+
+    // The default extension only for a name without one; cancel, failure or
+    // a name the dialog's buffer cannot hold give nothing.
+    std::string longest = "/";
+    for (int i = 0; i < 250; ++i)
+        longest += "\xC4\x8D"; // 2 bytes, 1 character
+    longest += "/abc.bil";     // 259 characters
+    const std::pair<std::string, std::string> browses[] = {
+        {"/uz/firma", "/uz/firma.BIL"}, {"/uz/firma.txt", "/uz/firma.txt"},
+        {"/uz/firma.", "/uz/firma..BIL"}, {"/uz.2024/firma", "/uz.2024/firma.BIL"},
+        {longest, longest}, {longest + "x", ""}, {"", ""}};
+    for (const auto& [chosen, result] : browses) {
+        host.files = {chosen};
+        std::string path = "previous";
+        EXPECT_EQ(BrowseFileName(path, "Soubor", std::string("UZ\0*.bil\0", 9), ".BIL"), !result.empty());
+        EXPECT_EQ(path, result);
+    }
+    EXPECT_EQ(host.filter, std::string("UZ\0*.bil\0", 9));
+}
