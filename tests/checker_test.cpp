@@ -44,7 +44,8 @@ Output Check(std::vector<std::string> args)
 void WriteStatement(const std::string& path, const std::function<void(CUzData&)>& change = {})
 {
     CUzData d;
-    FillStatement(d, ReadRecords("journey.records"));
+    for (const Record& r : ReadRecords("journey.records"))
+        d.Item(r.tag).m_strValue = r.text, d.Item(r.tag).m_nNumber = r.number;
     if (change)
         change(d);
     std::string bytes;

@@ -52,11 +52,6 @@ protected:
         }
         return typed.join("<Tab>");
     }
-    static QString Focused()
-    {
-        QWidget* focus = QApplication::focusWidget();
-        return focus ? focus->objectName() : QString();
-    }
 
     QtMessageHost qtHost;
     std::vector<Record> records = ReadRecords("journey.records");
@@ -73,7 +68,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
     const auto run = RunModal([&] {
         // The browse button has the focus. Next without a name is refused;
         // Return browses, a missing folder is refused there.
-        ASSERT_EQ(Focused(), "ctl1008");
+        ASSERT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1008));
         EXPECT_TRUE(Caption(1006).startsWith(QString::fromUtf8("Zadejte jméno souboru. Pro snažší")));
         Keys("<Alt+D>");
         AnswerModals({TypeIntoFileDialog(path + "/chybi/Účet<Return>"), AnswerBox(warning, QMessageBox::Ok),
@@ -113,7 +108,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         EXPECT_EQ(Active()->Control<QListWidget>(1198)->item(0)->text(), QString::fromUtf8("Stálá aktiva"));
         Keys("<Down><Return>");
         ASSERT_EQ(ActiveIndex(), int(PageAktiva));
-        ASSERT_EQ(Focused(), "ctl1046"); // [15]
+        ASSERT_EQ(QApplication::focusWidget(), Edit(1046)); // [15]
         EXPECT_EQ(Edit(1046)->selectedText(), "4000");
         EXPECT_EQ(Background(Edit(1046)), QColor(255, 0, 0));
         EXPECT_EQ(Background(Edit(1048)), QColor(0, 0, 255)); // [17]

@@ -4,15 +4,14 @@
 
 #include "wizard_fixture.h"
 
-#include "res/dialogs.h"
 #include "text/layout.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QPushButton>
 
 #include <csignal>
 #include <filesystem>

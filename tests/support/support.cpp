@@ -1,6 +1,5 @@
 #include "support/support.h"
 
-#include "model/data.h"
 #include "res/strings.h"
 
 #include <gtest/gtest.h>
@@ -130,14 +129,6 @@ std::string EncodeRecords(const std::vector<Record>& records)
         put(r.number);
     }
     return out;
-}
-
-void FillStatement(CUzData& data, const std::vector<Record>& records)
-{
-    for (const Record& r : records) {
-        data.Item(r.tag).m_strValue = r.text;
-        data.Item(r.tag).m_nNumber = r.number;
-    }
 }
 
 int ScriptedHost::MessageBox(const std::string& text, unsigned style)

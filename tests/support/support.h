@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-class CUzData;
-
 // A fresh folder under $TMPDIR, removed with its contents on destruction.
 class TempDir {
 public:
@@ -49,7 +47,6 @@ struct Record {
 std::vector<Record> ReadRecords(const std::string& name);
 // The statement file's bytes: per record tag, length, text, number.
 std::string EncodeRecords(const std::vector<Record>& records);
-void FillStatement(CUzData& data, const std::vector<Record>& records);
 
 // Records every box and file dialog, answers from queues (empty: No, cancel).
 class ScriptedHost : public IMessageHost {
