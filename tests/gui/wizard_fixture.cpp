@@ -51,16 +51,10 @@ void WizardTest::Type(QLineEdit* edit, const QString& text)
 {
     edit->setFocus();
     edit->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Delete);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        // A character outside the basic plane is one key press, two QChars.
-        const QString key = text.mid(i, text[i].isHighSurrogate() ? 2 : 1);
-        i += key.size() - 1;
-        if (key[0].unicode() < 0x80)
-            QTest::keyClick(edit, key[0].toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, key, Qt::NoModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    for (qsizetype i = 0, n; i < text.size(); i += n) {
+        n = text[i].isHighSurrogate() ? 2 : 1; // one key press, two QChars
+        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
     }
 }
 
