@@ -85,14 +85,14 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         EXPECT_EQ(Edit(1013)->accessibleName(), QString::fromUtf8("IČO:"));
         Keys("<Alt+Z><Return>" + Typed({1, 2, 4, 3, 5, 6, 7, 8, 9}) + "<Tab><Down><Return>");
         // Figures as typed on arrival and after each Tab replace what is
-        // shown, with one typing error: 1200 for 120 on the current
-        // intangible assets [17].
+        // shown, with one typing error: 900 for 90 on the previous year's
+        // intangible assets [18].
         ASSERT_EQ(ActiveIndex(), int(PageAktiva));
         QStringList headings;
         for (QLabel* label : Active()->findChildren<QLabel*>())
             headings << label->text();
         EXPECT_TRUE(headings.contains(QString::fromUtf8("Běžný rok")) && headings.contains(QString::fromUtf8("Minulý rok")));
-        records[17 - 1].number = 1200;
+        records[18 - 1].number = 900;
         for (int page = PageAktiva, tag = kFirstFigureTag; page <= PageVysledky2; ++page) {
             ASSERT_EQ(ActiveIndex(), page);
             std::vector<int> tags(Active()->findChildren<QLineEdit*>().size());
@@ -100,24 +100,25 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
                 t = tag++;
             Keys(Typed(tags) + "<Return>");
         }
-        records[17 - 1].number = 120;
+        records[18 - 1].number = 90;
         Keys(Typed({113, 114, 115, 116, 117, 118, 119, 120, 121, 122}) + "<Return>");
-        // Exactly the broken rule; Down selects it, Return opens the assets
-        // on its sum, red and focused, the addends blue.
-        ASSERT_EQ(ActiveIndex(), int(PageErrors));
-        EXPECT_EQ(Caption(1206), QString::fromUtf8("Běžný rok [celkem: 1]"));
-        EXPECT_EQ(Caption(1207), QString::fromUtf8("Minulý rok [celkem: 0]"));
-        EXPECT_EQ(Active()->Control<QListWidget>(1198)->item(0)->text(), QString::fromUtf8("Stálá aktiva"));
-        Keys("<Down><Return>");
-        ASSERT_EQ(ActiveIndex(), int(PageAktiva));
-        ASSERT_EQ(QApplication::focusWidget(), Edit(1046)); // [15]
-        EXPECT_EQ(Edit(1046)->selectedText(), "4000");
-        EXPECT_EQ(Background(Edit(1046)), QColor(255, 0, 0));
-        EXPECT_EQ(Background(Edit(1048)), QColor(0, 0, 255)); // [17]
-        EXPECT_NE(Background(Edit(1047)), QColor(255, 0, 0)); // [16]
-        Keys("<Tab*2>120<Return*5>");
+        // Exactly the broken rule; Tab to the previous year, Down selects
+        // it, Return opens the assets on its sum, red and focused, the
+        // addends blue.
         ASSERT_EQ(ActiveIndex(), int(PageErrors));
         EXPECT_EQ(Caption(1206), QString::fromUtf8("Běžný rok [celkem: 0]"));
+        EXPECT_EQ(Caption(1207), QString::fromUtf8("Minulý rok [celkem: 1]"));
+        EXPECT_EQ(Active()->Control<QListWidget>(1199)->item(0)->text(), QString::fromUtf8("Stálá aktiva"));
+        Keys("<Tab><Down><Return>");
+        ASSERT_EQ(ActiveIndex(), int(PageAktiva));
+        ASSERT_EQ(QApplication::focusWidget(), Edit(1047)); // [16]
+        EXPECT_EQ(Edit(1047)->selectedText(), "3600");
+        EXPECT_EQ(Background(Edit(1047)), QColor(255, 0, 0));
+        EXPECT_EQ(Background(Edit(1049)), QColor(0, 0, 255)); // [18]
+        EXPECT_NE(Background(Edit(1046)), QColor(255, 0, 0)); // [15]
+        Keys("<Tab*2>90<Return*5>");
+        ASSERT_EQ(ActiveIndex(), int(PageErrors));
+        EXPECT_EQ(Caption(1207), QString::fromUtf8("Minulý rok [celkem: 0]"));
         // Orderer: Next refuses the empty name, Back takes the department
         // over without the check. Tab to "Použít údaje z UZ": Return copies
         // the header.
