@@ -81,6 +81,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         Keys("<Alt+D>");
         ASSERT_EQ(ActiveIndex(), int(PageHlava));
         EXPECT_EQ(Caption(1012), QString::fromUtf8("IČO:"));
+        EXPECT_EQ(Caption(1029), QString::fromUtf8("Výrok auditora:"));
         EXPECT_EQ(Edit(1010)->accessibleName(), QString::fromUtf8("Obchodní jméno:"));
         EXPECT_EQ(Edit(1013)->accessibleName(), QString::fromUtf8("IČO:"));
         Keys("<Alt+Z><Return>" + Typed({1, 2, 4, 3, 5, 6, 7, 8, 9}) + "<Tab><Down><Return>");
