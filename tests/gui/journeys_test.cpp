@@ -118,8 +118,6 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         EXPECT_EQ(Background(Edit(1049)), QColor(0, 0, 255)); // [18]
         EXPECT_NE(Background(Edit(1046)), QColor(255, 0, 0)); // [15]
         Keys("<Tab*2>90<Return*5>");
-        ASSERT_EQ(ActiveIndex(), int(PageErrors));
-        EXPECT_EQ(Caption(1207), QString::fromUtf8("Minulý rok [celkem: 0]"));
         // Orderer: Next refuses the empty name, Back takes the department
         // over without the check. Tab to "Použít údaje z UZ": Return copies
         // the header.
