@@ -42,6 +42,7 @@ const char* KindKey(GapKind kind)
     case GapKind::IcoNegative: return "ico_negative";
     case GapKind::DicEmpty: return "dic_empty";
     case GapKind::NoOpinion: return "no_opinion";
+    case GapKind::IcoCheckDigit: return "ico_check_digit";
     }
     return "";
 }
@@ -55,6 +56,7 @@ std::string GapText(const CUzData& data, const Gap& gap)
     case GapKind::IcoZero: return field + " není vyplněna (0)";
     case GapKind::IcoNegative: return field + " je záporná";
     case GapKind::NoOpinion: return field + " není vybrána";
+    case GapKind::IcoCheckDigit: return field + " nemá správnou kontrolní číslici";
     }
     return field;
 }

@@ -68,9 +68,24 @@ std::vector<Gap> ListGaps(const CUzData& d, Form form)
         gaps.push_back({GapKind::IcoZero, r.ico});
     else if (ico < 0)
         gaps.push_back({GapKind::IcoNegative, r.ico});
+    else if (!IcoCheckDigitOk(ico))
+        gaps.push_back({GapKind::IcoCheckDigit, r.ico});
     if (r.dic != 0 && d.Item(r.dic).m_strValue.empty())
         gaps.push_back({GapKind::DicEmpty, r.dic});
     return gaps;
+}
+
+bool IcoCheckDigitOk(std::int32_t ico)
+{
+    if (ico <= 0 || ico > 99'999'999)
+        return false;
+    int sum = 0;
+    std::int32_t rest = ico / 10; // the first seven digits, last one first
+    for (int weight = 2; weight <= 8; ++weight, rest /= 10)
+        sum += weight * (rest % 10);
+    const int remainder = sum % 11;
+    const int check = remainder == 0 ? 1 : remainder == 1 ? 0 : 11 - remainder;
+    return ico % 10 == check;
 }
 
 void CUzData::CopyHeaderToOrderer()

@@ -1,5 +1,6 @@
 #include "model/document.h"
 
+#include "model/cp1250.h"
 #include "model/fileio.h"
 #include "model/messages.h"
 
@@ -33,26 +34,74 @@ bool CUzDocument::Load()
     if (m_strPath.empty()) {
         ShowMessage(10003);
     } else if (access(m_strPath.c_str(), R_OK | W_OK) == 0) {
-        // Not blocking: a FIFO must be refused, not waited on.
-        int fd = open(m_strPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            m_nError = FileErrOpen;
-        } else if (!m_data.ReadItems(fd)) {
-            m_nError = FileErrRead;
-            close(fd);
-        } else {
-            close(fd);
+        switch (ReadStatementFile(m_strPath, m_data, &m_identity)) {
+        case ReadResult::Ok:
             return true;
+        case ReadResult::Damaged:
+            m_nError = FileErrRead;
+            break;
+        default:
+            m_nError = FileErrOpen;
+            break;
         }
     } else if (errno == EACCES) {
         ShowMessage(10004);
     } else if (CanCreate()) {
+        m_identity = fileio::FileIdentity{};
         return true;
     } else if (m_nError == FileErrNone) {
         ShowMessage(10005);
     }
     m_data.ClearValues();
     return false;
+}
+
+ReadResult ReadStatementFile(const std::string& path, CUzData& data,
+                             fileio::FileIdentity* identity)
+{
+    data.ClearValues();
+    data.ClearMarks();
+    // Not blocking: a FIFO must be refused, not waited on.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        switch (errno) {
+        case ENOENT:
+        case ENOTDIR:
+            return ReadResult::Missing;
+        case EACCES:
+        case EPERM:
+            return ReadResult::Denied;
+        case ELOOP:
+            return ReadResult::Damaged;
+        default:
+            return ReadResult::OpenFailed;
+        }
+    }
+    const bool ok = data.ReadItems(fd);
+    if (ok && identity)
+        *identity = fileio::IdentifyOpenFile(fd);
+    close(fd);
+    if (ok)
+        return ReadResult::Ok;
+    data.ClearValues();
+    return ReadResult::Damaged;
+}
+
+std::string ReadResultText(ReadResult result)
+{
+    switch (result) {
+    case ReadResult::Ok:
+        return {};
+    case ReadResult::Missing:
+        return cp1250::Literal("Soubor neexistuje.");
+    case ReadResult::Denied:
+        return LoadText(10004);
+    case ReadResult::OpenFailed:
+        return LoadText(10006);
+    case ReadResult::Damaged:
+        break;
+    }
+    return LoadText(10009);
 }
 
 bool CUzDocument::CanCreate()
@@ -78,6 +127,7 @@ bool CUzDocument::Save()
     }
     switch (fileio::ReplaceFile(m_strPath, bytes)) {
     case fileio::WriteResult::Ok:
+        m_identity = fileio::IdentifyFile(m_strPath);
         return true;
     case fileio::WriteResult::OpenFailed:
         m_nError = FileErrOpen;

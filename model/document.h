@@ -7,6 +7,7 @@
 // no terminating zero), number (int32). All integers little-endian.
 
 #include "model/data.h"
+#include "model/fileio.h"
 
 #include <cstdint>
 #include <string>
@@ -42,7 +43,26 @@ public:
     std::string m_strPath;
     std::int32_t m_nError = FileErrNone;
     CUzData m_data;
+    // The statement file as it was when loaded or last saved (for a new
+    // statement: that it did not exist), to notice another program's change.
+    fileio::FileIdentity m_identity;
 };
+
+// Reading a statement file with read access only, creating nothing beside it
+// (the checker, the PDF from the command line, drafts).
+enum class ReadResult {
+    Ok,
+    Missing,    // no such file
+    Denied,     // no right to read it
+    OpenFailed, // it cannot be opened for another reason
+    Damaged,    // not a statement file, not a regular file, a link loop
+};
+// Loads `path` into `data` (values and marks cleared first; cleared again on
+// failure). `identity`, when given, gets the identity of what was read.
+ReadResult ReadStatementFile(const std::string& path, CUzData& data,
+                             fileio::FileIdentity* identity = nullptr);
+// The message of a failed read (Windows-1250).
+std::string ReadResultText(ReadResult result);
 
 // The program's one document.
 extern CUzDocument g_doc;

@@ -262,6 +262,33 @@ std::string TempFileName(const std::string& path)
     return path.substr(0, nameStart) + "." + path.substr(nameStart) + kTempSuffix;
 }
 
+namespace {
+
+FileIdentity IdentityOf(const struct stat& st)
+{
+    FileIdentity id;
+    id.exists = true;
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.size = static_cast<std::int64_t>(st.st_size);
+    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return id;
+}
+
+} // namespace
+
+FileIdentity IdentifyFile(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? IdentityOf(st) : FileIdentity{};
+}
+
+FileIdentity IdentifyOpenFile(int fd)
+{
+    struct stat st;
+    return fstat(fd, &st) == 0 ? IdentityOf(st) : FileIdentity{};
+}
+
 bool IsSpecialFile(const std::string& path)
 {
     struct stat st;

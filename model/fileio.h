@@ -47,6 +47,22 @@ private:
     char m_buf[64 * 1024];
 };
 
+// What a file was: enough to notice that another program changed, replaced,
+// removed or created it since.
+struct FileIdentity {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the file `path` names now (through links); a name that
+// names nothing is an identity too.
+FileIdentity IdentifyFile(const std::string& path);
+FileIdentity IdentifyOpenFile(int fd);
+
 enum class WriteResult { Ok, OpenFailed, WriteFailed };
 
 // Puts `bytes` into the file `path` (through a symbolic link into the file

@@ -95,7 +95,7 @@ void Fill(CUzData& d)
 {
     for (int tag : {1, 3, 6, 7, 9, 10, 123, 126, 129, 131, 132})
         d.Item(tag).m_strValue = " "; // a blank counts as filled
-    d.Item(2).m_nNumber = d.Item(128).m_nNumber = 471;
+    d.Item(2).m_nNumber = d.Item(128).m_nNumber = 477;
 }
 
 } // namespace

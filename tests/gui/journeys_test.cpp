@@ -152,7 +152,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         Keys("<Return><Alt+D>");
         ASSERT_EQ(ActiveIndex(), int(PageHlava));
         EXPECT_EQ(Edit(1010)->text(), QString::fromUtf8("Sklárna Šťáhlavy, a.s."));
-        EXPECT_EQ(Edit(1013)->text(), "471");
+        EXPECT_EQ(Edit(1013)->text(), "477");
         EXPECT_EQ(Active()->Control<QComboBox>(1028)->currentIndex(), 1);
         Keys("<Return*2><Escape>");
         ASSERT_EQ(ActiveIndex(), int(PagePasiva));

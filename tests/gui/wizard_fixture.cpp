@@ -78,7 +78,7 @@ void WizardTest::FillRequiredItems()
     for (int tag : {1, 3, 6, 7, 9, 123, 126, 129, 131, 132})
         data.Item(tag).m_strValue.assign(1, 'x');
     data.Item(10).m_strValue = *OpinionText(0);
-    data.Item(2).m_nNumber = data.Item(128).m_nNumber = 471;
+    data.Item(2).m_nNumber = data.Item(128).m_nNumber = 477;
 }
 
 namespace {
