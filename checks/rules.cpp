@@ -85,7 +85,7 @@ void CUzData::BuildRuleTables()
     }
 }
 
-int CUzData::CheckRule(std::int32_t sum, std::int32_t value, int year, int rule)
+int CUzData::CheckRule(std::int32_t sum, std::int64_t value, int year, int rule)
 {
     if (year < 0 || year >= kYearCount)
         return 0;
@@ -97,23 +97,37 @@ int CUzData::CheckRule(std::int32_t sum, std::int32_t value, int year, int rule)
     return 0;
 }
 
+std::int64_t CUzData::RuleValue(int rule, int year) const
+{
+    const Rule& r = kRules[rule];
+    CUzItem* const* items = &m_ruleItems[static_cast<std::size_t>(RuleStart(rule, year))];
+    // Exact: seven 32-bit figures cannot overflow a 64-bit sum, so a total
+    // that only matches after wrapping around fails as it should.
+    std::int64_t value = 0;
+    for (int a = 0; a < r.addendCount; ++a)
+        value += std::int64_t{r.addends[a].sign} * items[a + 1]->m_nNumber;
+    return value;
+}
+
 int CUzData::CheckAll()
 {
     ClearErrors();
-    for (int year = 0; year < kYearCount; ++year) {
-        for (int rule = 0; rule < kRuleCount; ++rule) {
-            const Rule& r = kRules[rule];
-            CUzItem* const* items = &m_ruleItems[static_cast<std::size_t>(RuleStart(rule, year))];
-            // 32-bit two's-complement arithmetic that wraps, without signed overflow.
-            std::uint32_t value = 0;
-            for (int a = 0; a < r.addendCount; ++a) {
-                const auto n = static_cast<std::uint32_t>(items[a + 1]->m_nNumber);
-                value = r.addends[a].sign > 0 ? value + n : value - n;
-            }
-            CheckRule(items[0]->m_nNumber, static_cast<std::int32_t>(value), year, rule);
-        }
-    }
+    for (int year = 0; year < kYearCount; ++year)
+        for (int rule = 0; rule < kRuleCount; ++rule)
+            CheckRule(Item(kRules[rule].sum + year).m_nNumber, RuleValue(rule, year), year, rule);
     return m_errors[0].m_nCount == 0 && m_errors[1].m_nCount == 0 ? 1 : 0;
+}
+
+std::array<CUzFailedRules, kYearCount> CUzData::FailedRules() const
+{
+    std::array<CUzFailedRules, kYearCount> lists{};
+    for (int year = 0; year < kYearCount; ++year) {
+        CUzFailedRules& list = lists[static_cast<std::size_t>(year)];
+        for (int rule = 0; rule < kRuleCount; ++rule)
+            if (Item(kRules[rule].sum + year).m_nNumber != RuleValue(rule, year))
+                list.m_aRule[list.m_nCount++] = rule;
+    }
+    return lists;
 }
 
 std::int32_t CUzData::MarkRule(CUzItem* const* items, int n)

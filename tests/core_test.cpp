@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <climits>
 #include <string>
 #include <utility>
@@ -61,10 +63,12 @@ TEST(CheckAll, ListsTheFailedRulesOfEachYearInRuleOrder)
         {"previous year only", true, {{26, -999}}, {}, {1, 3}},
         {"signs count", false, {{67, 10}, {69, 10}, {75, 25}, {77, -15}}, {9}, {}},
         {"a wrong sign", false, {{67, 10}, {69, 10}, {75, 25}, {77, 15}}, {8, 9}, {}},
-        {"sums wrap around in 32 bits", false,
+        // A total that matches only once the sum has wrapped around 32 bits
+        // fails (1, 8); one that the exact sum meets holds (9).
+        {"sums are exact", false,
          {{11, INT32_MIN}, {13, INT32_MAX}, {15, 1}, {17, 1}, {37, INT32_MIN}, {65, INT32_MIN},
           {67, INT32_MIN}, {69, INT32_MIN}, {75, 1}, {77, INT32_MAX}, {79, INT32_MAX}},
-         {}, {}},
+         {1, 8}, {}},
         {"every rule in both years", false, everyLineItsTag, all, all},
     };
     for (const auto& c : cases) {
@@ -77,8 +81,12 @@ TEST(CheckAll, ListsTheFailedRulesOfEachYearInRuleOrder)
             }
         for (const auto& [tag, number] : c.figures)
             d.Item(tag).m_nNumber = number;
+        const auto listed = d.FailedRules(); // the same lists, m_errors untouched
+        EXPECT_EQ(d.m_errors[0].m_nCount + d.m_errors[1].m_nCount, 0);
         for (int run = 0; run < 2; ++run) { // a second run replaces the lists
             EXPECT_EQ(d.CheckAll(), c.current.empty() && c.previous.empty());
+            for (int year = 0; year < kYearCount; ++year)
+                EXPECT_EQ(std::memcmp(&listed[year], &d.m_errors[year], sizeof listed[year]), 0);
             EXPECT_EQ(Failed(d, 0), c.current);
             EXPECT_EQ(Failed(d, 1), c.previous);
         }
