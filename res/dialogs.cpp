@@ -142,11 +142,7 @@ constexpr ControlTemplate kObj[] = {
     Label(1236, 7, 156, 44, 10, "E-mail: "),
     Field(1237, 54, 155, 200),
 
-    Label(kNoId, 0, 178, 367, 26,
-          "Údaje o společnosti, které má být vystavena faktura za náklady na zveřejnění UZ v KT. "
-          "Redakce KT garantuje, že tyto údaje nebudou zneužity k jiným účelům, než je zde "
-          "uvedeno.",
-          CtlWordWrap),
+    Label(kNoId, 0, 178, 367, 26, kOrdererNote, CtlWordWrap),
 };
 
 constexpr DialogTemplate kFixed[] = {
