@@ -22,29 +22,32 @@ QString Caption()
     return QCoreApplication::applicationName();
 }
 
-// A file dialog whose chosen file may be new but whose folder must exist.
-class FileDialog : public QFileDialog {
-public:
-    using QFileDialog::QFileDialog;
-
-protected:
-    void accept() override
-    {
-        const QStringList files = selectedFiles();
-        if (!files.isEmpty()) {
-            const QFileInfo info(files.first());
-            if (!info.isDir() && !info.absoluteDir().exists()) {
-                QMessageBox::warning(this, Caption(),
-                                     tr("Složka %1 neexistuje.\nZkontrolujte cestu.")
-                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
-                return;
-            }
-        }
-        QFileDialog::accept();
-    }
-};
-
 } // namespace
+
+void FileDialog::accept()
+{
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty()) {
+        const QFileInfo info(files.first());
+        if (!info.isDir() && !info.absoluteDir().exists()) {
+            QMessageBox::warning(this, Caption(),
+                                 tr("Složka %1 neexistuje.\nZkontrolujte cestu.")
+                                     .arg(QDir::toNativeSeparators(info.absolutePath())));
+            return;
+        }
+    }
+    QFileDialog::accept();
+}
+
+bool ChosenFileName(const QString& chosen, std::string& path)
+{
+    if (FileNameBytes(chosen, path))
+        return true;
+    QMessageBox::warning(DialogParent(), Caption(),
+                         QObject::tr("Název souboru obsahuje znak, který systém souborů "
+                                     "neumí zapsat.\nZvolte jiný název."));
+    return false;
+}
 
 int QtMessageHost::MessageBox(const std::string& text, unsigned style)
 {
@@ -116,12 +119,5 @@ bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
     dlg.setNameFilter(QtFileFilter(filter));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
-    const QString chosen = dlg.selectedFiles().first();
-    if (!FileNameBytes(chosen, path)) {
-        QMessageBox::warning(DialogParent(), Caption(),
-                             QObject::tr("Název souboru obsahuje znak, který systém souborů "
-                                         "neumí zapsat.\nZvolte jiný název."));
-        return false;
-    }
-    return true;
+    return ChosenFileName(dlg.selectedFiles().first(), path);
 }

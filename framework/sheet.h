@@ -9,6 +9,7 @@
 #include <vector>
 
 class CPropertyPage;
+class QHBoxLayout;
 class QPushButton;
 class QStackedWidget;
 
@@ -44,6 +45,10 @@ public:
     void PressFinish();
     void PressCancel();
 
+    // A push button of `page` in the button row, left of Back, shown only
+    // while that page is active.
+    QPushButton* AddPageButton(CPropertyPage* page, const QString& text);
+
     QPushButton* BackButton() const { return m_back; }
     QPushButton* NextButton() const { return m_next; }
     QPushButton* FinishButton() const { return m_finish; }
@@ -62,6 +67,8 @@ private:
     bool Asked(unsigned button) const;
 
     std::vector<CPropertyPage*> m_pages;
+    std::vector<std::pair<CPropertyPage*, QPushButton*>> m_pageButtons;
+    QHBoxLayout* m_buttonRow;
     QStackedWidget* m_stack;
     QPushButton* m_back;
     QPushButton* m_next;
