@@ -7,6 +7,7 @@
 #include "model/fileio.h"
 #include "model/messages.h"
 #include "pages/datapage.h"
+#include "pages/printing.h"
 #include "res/dialogs.h"
 #include "text/layout.h"
 
@@ -87,6 +88,7 @@ bool CUzPageText::OnInitDialog()
     SetControlName(IDC_TEXT, Cp1250("Text UZ"));
     SetControlName(IDC_FILE, Cp1250("Textový soubor"));
     SetControlName(IDC_BROWSE, Cp1250("Vybrat textový soubor"));
+    AddPrintButtons(*this);
     return CPropertyPage::OnInitDialog();
 }
 
@@ -105,7 +107,7 @@ bool CUzPageText::OnQueryCancel()
 
 void CUzPageText::OnCommand(int id, Notify code)
 {
-    if (code != Notify::Clicked)
+    if (code != Notify::Clicked || OnPrintCommand(id, this, m_strFile))
         return;
     if (id == IDC_BROWSE)
         OnBrowse();
