@@ -19,7 +19,7 @@
 
 // Keys a user presses, sent to the window that has the focus: text, and
 // <Key> or <Key*n> for Tab, Backtab, Return, Escape, Down, Alt+D, Alt+Z,
-// Ctrl+A.
+// Alt+T, Alt+P, Ctrl+A.
 void Keys(const QString& script);
 
 // Deals with the modal windows that open from now on: every 10 ms the next
