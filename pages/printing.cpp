@@ -65,6 +65,7 @@ void SavePdf(QWidget* parent, const std::string& textFile)
     PdfDialog dlg(parent, textFile);
     dlg.setObjectName("bilFileDialog");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setNameFilter(QtFileFilter(Cp1250("Dokument PDF (*.pdf)") + '\0' + "*.pdf" + '\0' +
                                    Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0'));
