@@ -30,9 +30,10 @@ asan:
 
 bench:
 	BUILD_DIR=$(BENCH_BUILD) BUILD_TYPE=Release CMAKE_ARGS="-DBIL_BENCH=ON" scripts/setup
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench bil_gui_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench bil_gui_bench bil_print_bench
 	$(BENCH_BUILD)/bench/bil_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/bil_gui_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
+	$(BENCH_BUILD)/bench/bil_print_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 # bil-check over 10,000 generated statement files against cat reading them
 # (bench/RESULTS.md).
