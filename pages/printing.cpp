@@ -10,6 +10,7 @@
 #include "print/print.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -77,7 +78,9 @@ void SavePdf(QWidget* parent, const std::string& textFile)
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty() ||
         !ChosenFileName(dlg.selectedFiles().first(), path))
         return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor); // long texts take a while
     const QByteArray pdf = print::Pdf(g_doc.m_data, print::Part::Statement);
+    QGuiApplication::restoreOverrideCursor();
     const auto result = pdf.isEmpty() ? fileio::WriteResult::WriteFailed
                                       : fileio::ReplaceFile(path, std::string_view(pdf.data(), std::size_t(pdf.size())));
     if (result != fileio::WriteResult::Ok)

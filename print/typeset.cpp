@@ -101,7 +101,8 @@ void Typesetter::Flow(const QString& whole, Style style, qreal x, qreal width, c
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setTabStopDistance(Mm(12.5));
-    qreal headBottom = 0;
+    qreal headBottom = 0; // on the page headPage
+    int headPage = 0;
     bool first = true;
     qsizetype pos = 0;
     do {
@@ -128,6 +129,7 @@ void Typesetter::Flow(const QString& whole, Style style, qreal x, qreal width, c
                 Ensure(std::max(head->height, lead + line.height()));
                 Draw(*head, headX, m_y);
                 headBottom = m_y + head->height;
+                headPage = m_page;
                 m_y += lead;
             } else {
                 Ensure(line.height());
@@ -139,7 +141,8 @@ void Typesetter::Flow(const QString& whole, Style style, qreal x, qreal width, c
         }
         pos += used;
     } while (pos < text.size());
-    m_y = std::max(m_y, headBottom);
+    if (m_page == headPage)
+        m_y = std::max(m_y, headBottom);
 }
 
 void Typesetter::Ensure(qreal height)

@@ -71,6 +71,12 @@ TEST_F(WizardTest, PrintAndPdfFromTheLastPageByKeys)
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_NE(pdf.find("Účetní závěrka – Sklárna Šťáhlavy, a.s., 2023"), std::string::npos);
 
+    // The buttons are the last page's only.
+    QPushButton* pdfButton = qobject_cast<QPushButton*>(order[5]);
+    Back();
+    ASSERT_EQ(ActiveIndex(), int(PageObj));
+    EXPECT_FALSE(pdfButton->isVisible());
+
     // Nothing else changed.
     EXPECT_EQ(ReadFile(statement), EncodeRecords(ReadRecords("journey.records")));
     EXPECT_FALSE(FileExists(text));
