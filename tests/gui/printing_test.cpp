@@ -6,6 +6,7 @@
 #include "wizard_fixture.h"
 
 #include "framework/text.h"
+#include "pages/printing.h"
 
 #include <QFileDialog>
 #include <QPrintPreviewWidget>
@@ -84,4 +85,14 @@ TEST_F(WizardTest, PrintAndPdfFromTheLastPageByKeys)
     EXPECT_EQ(g_doc.m_data.m_errors[1].m_nCount, 1);
     EXPECT_EQ(g_doc.m_data.EditItem(15).m_edit.m_nMark, CUzMarkEdit::MarkSum);
     EXPECT_EQ(g_doc.m_data.EditItem(17).m_edit.m_nMark, CUzMarkEdit::MarkNone);
+}
+
+TEST(PdfName, TheStatementsNameWithPdfForItsExtension)
+{
+    const std::pair<std::string, std::string> names[] = {
+        {"/uz/Účet.BIL", "/uz/Účet.pdf"}, {"/uz/firma", "/uz/firma.pdf"},
+        {"/uz.2024/firma", "/uz.2024/firma.pdf"}, {"/uz/.bil", "/uz/.bil.pdf"},
+        {"firma.v2.bil", "firma.v2.pdf"}};
+    for (const auto& [statement, pdf] : names)
+        EXPECT_EQ(PdfNameFor(statement), pdf);
 }
