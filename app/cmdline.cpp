@@ -10,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QGuiApplication>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -89,6 +90,8 @@ int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
     }
     // No window is opened: any display, or none, will do.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A file size limit is a write error like any other, not the end.
+    std::signal(SIGXFSZ, SIG_IGN);
     QGuiApplication app(argc, argv);
     const QByteArray pdf = print::Pdf(data, cmd.action == CommandLine::Action::OrderPdf
                                                 ? print::Part::Order

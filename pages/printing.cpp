@@ -96,15 +96,12 @@ void AddPrintButtons(CPropertyPage& page)
     page.AddSheetButton(IDC_PDF, QStringLiteral("&PDF…"));
 }
 
-bool OnPrintCommand(int id, QWidget* parent, const std::string& textFile)
+void OnPrintCommand(int id, QWidget* parent, const std::string& textFile)
 {
     if (id == IDC_PRINT)
         Preview(parent);
     else if (id == IDC_PDF)
         SavePdf(parent, textFile);
-    else
-        return false;
-    return true;
 }
 
 std::string PdfNameFor(const std::string& statement)

@@ -12,10 +12,10 @@ class QWidget;
 // Adds the two buttons to `page`'s buttons in the sheet's row.
 void AddPrintButtons(CPropertyPage& page);
 
-// A click on one of them (true), or on something else (false); their
-// dialogs open over `parent`. `textFile` is the text file's name, which the
-// PDF may not take.
-bool OnPrintCommand(int id, QWidget* parent, const std::string& textFile);
+// A click on one of them (any other `id` is left alone); their dialogs open
+// over `parent`. `textFile` is the text file's name, which the PDF may not
+// take.
+void OnPrintCommand(int id, QWidget* parent, const std::string& textFile);
 
 // The PDF's proposed name: the statement's with ".pdf" for its extension.
 std::string PdfNameFor(const std::string& statement);

@@ -107,8 +107,9 @@ bool CUzPageText::OnQueryCancel()
 
 void CUzPageText::OnCommand(int id, Notify code)
 {
-    if (code != Notify::Clicked || OnPrintCommand(id, this, m_strFile))
+    if (code != Notify::Clicked)
         return;
+    OnPrintCommand(id, this, m_strFile);
     if (id == IDC_BROWSE)
         OnBrowse();
     else if (id == IDC_ONETAB)

@@ -217,11 +217,11 @@ void SetUpPage(QPagedPaintDevice& device)
                                      QMarginsF(20, 15, 18, 12), QPageLayout::Millimeter));
 }
 
-bool Paint(const CUzData& data, QPagedPaintDevice& device, std::span<const Part> parts)
+void Paint(const CUzData& data, QPagedPaintDevice& device, std::span<const Part> parts)
 {
     QPainter painter;
     if (!painter.begin(&device))
-        return false;
+        return;
     const QString footer = CompanyAndYear(data);
     bool first = true;
     for (Part part : parts) {
@@ -237,7 +237,7 @@ bool Paint(const CUzData& data, QPagedPaintDevice& device, std::span<const Part>
             Typeset(device, painter, footer, [&](Typesetter& t) { Order(t, data); });
         }
     }
-    return painter.end();
+    painter.end();
 }
 
 QByteArray Pdf(const CUzData& data, Part part)
@@ -258,8 +258,7 @@ QByteArray Pdf(const CUzData& data, Part part)
         writer.setDocumentXmpMetadata(Xmp(title, author));
         SetUpPage(writer);
         const Part parts[] = {part};
-        if (!Paint(data, writer, parts))
-            return {};
+        Paint(data, writer, parts);
     }
     // PDF/A wants the packet's dates to be the document information's,
     // which the writer takes itself as it starts: they go in now, at the

@@ -18,8 +18,8 @@ enum class Part { Statement, Order };
 void SetUpPage(QPagedPaintDevice& device);
 
 // Paints `parts` on `device` one after another, each from a new page and
-// numbered on its own. False when the device could not be painted on.
-bool Paint(const CUzData& data, QPagedPaintDevice& device, std::span<const Part> parts);
+// numbered on its own.
+void Paint(const CUzData& data, QPagedPaintDevice& device, std::span<const Part> parts);
 
 // The PDF of one part; empty when it could not be made.
 QByteArray Pdf(const CUzData& data, Part part);
