@@ -96,11 +96,8 @@ int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
     const QByteArray pdf = print::Pdf(data, cmd.action == CommandLine::Action::OrderPdf
                                                 ? print::Part::Order
                                                 : print::Part::Statement);
-    if (pdf.isEmpty()) {
-        Error(out + QStringLiteral(": PDF nelze vytvořit"));
-        return 2;
-    }
-    switch (fileio::ReplaceFile(cmd.output, std::string_view(pdf.data(), std::size_t(pdf.size())))) {
+    switch (pdf.isEmpty() ? fileio::WriteResult::WriteFailed
+                          : fileio::ReplaceFile(cmd.output, std::string_view(pdf.data(), std::size_t(pdf.size())))) {
     case fileio::WriteResult::Ok:
         return 0;
     case fileio::WriteResult::OpenFailed:

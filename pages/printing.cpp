@@ -25,7 +25,6 @@ void Preview(QWidget* parent)
     print::SetUpPage(printer);
     printer.setDocName(QStringLiteral("Bil"));
     QPrintPreviewDialog preview(&printer, parent);
-    preview.setObjectName("bilPrintPreview");
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, [](QPrinter* device) {
         static constexpr print::Part parts[] = {print::Part::Statement, print::Part::Order};
         print::Paint(g_doc.m_data, *device, parts);

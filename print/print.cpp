@@ -199,11 +199,11 @@ QByteArray InfoDate(const QByteArray& pdf)
     const qsizetype at = pdf.indexOf(key);
     if (at < 0)
         return {};
-    const QByteArray d = pdf.mid(at + key.size(), 23);
-    if (d.size() < 15)
+    const QByteArray d = pdf.mid(at + key.size(), 20);
+    if (d.size() < 20)
         return {};
     QByteArray zone = "+00:00";
-    if (d.size() >= 21 && (d[14] == '+' || d[14] == '-'))
+    if (d[14] == '+' || d[14] == '-')
         zone = d.mid(14, 3) + ':' + d.mid(18, 2);
     return d.mid(0, 4) + '-' + d.mid(4, 2) + '-' + d.mid(6, 2) + 'T' + d.mid(8, 2) + ':' +
            d.mid(10, 2) + ':' + d.mid(12, 2) + zone;

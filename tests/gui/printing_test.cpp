@@ -12,6 +12,9 @@
 #include <QPrintPreviewWidget>
 #include <QPushButton>
 
+#include <csignal>
+#include <sys/resource.h>
+
 TEST_F(WizardTest, PrintAndPdfFromTheLastPageByKeys)
 {
     const std::string statement = dir.File("Účet.BIL"), text = dir.File("výkaz.TXT");
@@ -71,6 +74,20 @@ TEST_F(WizardTest, PrintAndPdfFromTheLastPageByKeys)
     const std::string pdf = ReadFile(dir.File("Účet.pdf"));
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_NE(pdf.find("Účetní závěrka – Sklárna Šťáhlavy, a.s., 2023"), std::string::npos);
+
+    // Replacing it on a disk that fills up: the old PDF stays whole.
+    QString replace;
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{1000, limit.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    AnswerModals({TypeIntoFileDialog("<Return>"), AnswerBox(replace, QMessageBox::Yes)});
+    Keys("<Alt+P>");
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(replace.contains(QString::fromUtf8("Účet.pdf")));
+    EXPECT_EQ(host.BoxId(2), 10010);
+    EXPECT_EQ(ReadFile(dir.File("Účet.pdf")), pdf);
 
     // The buttons are the last page's only.
     QPushButton* pdfButton = qobject_cast<QPushButton*>(order[5]);
