@@ -36,9 +36,9 @@ std::string Shell(const std::string& command, int* status = nullptr)
     return out;
 }
 
-// bil without a display (a platform asked for that needs one), in a time
-// zone east of UTC, after the shell command `before`; its standard error,
-// its status in `status`.
+// bil without a display (a platform asked for that needs one), in the time
+// zone `zone`, after the shell command `before`; its standard error, its
+// status in `status`.
 std::string Bil(const std::string& args, int& status, const std::string& before = "",
                 const std::string& zone = "Europe/Prague")
 {
