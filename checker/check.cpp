@@ -5,7 +5,6 @@
 #include "text/layout.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -33,6 +32,27 @@ std::string TextName(const std::string& path)
 std::pair<dev_t, ino_t> Identity(const struct stat& st)
 {
     return {st.st_dev, st.st_ino};
+}
+
+// Tags of the items the office looks up.
+constexpr int kCompanyTag = 1, kIcoTag = 2, kYearTag = 6, kAssetsTag = 11, kLiabilitiesTag = 37,
+              kPersonTag = 131, kPhoneTag = 132, kEmailTag = 134;
+
+Facts ReadFacts(const CUzData& data)
+{
+    const auto text = [&](int tag) { return Printable(Utf8(data.Item(tag).m_strValue)); };
+    Facts f;
+    f.company = text(kCompanyTag);
+    f.year = text(kYearTag);
+    f.ico = data.Item(kIcoTag).m_nNumber;
+    f.person = text(kPersonTag);
+    f.phone = text(kPhoneTag);
+    f.email = text(kEmailTag);
+    for (int year = 0; year < kYearCount; ++year) {
+        f.assets[year] = data.Item(kAssetsTag + year).m_nNumber;
+        f.liabilities[year] = data.Item(kLiabilitiesTag + year).m_nNumber;
+    }
+    return f;
 }
 
 } // namespace
@@ -108,6 +128,12 @@ void Checker::AddInput(const std::string& path)
         m_inputs.insert(Identity(st));
 }
 
+bool Checker::IsInput(const std::string& path) const
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && m_inputs.count(Identity(st));
+}
+
 std::string Checker::TakeMessages()
 {
     std::string text;
@@ -123,23 +149,14 @@ FileReport Checker::Check(const std::string& path)
     report.path = path;
     m_host.boxes.clear();
 
-    // Load proves a missing name creatable by making and removing a file
-    // there; a checker must leave the folders as they are.
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 && errno == ENOENT) {
-        report.readError = "Soubor neexistuje.";
-        return report;
-    }
-    m_doc.m_strPath = path;
-    if (!m_doc.Load()) {
-        m_doc.ShowFileError();
-        report.readError = TakeMessages();
-        if (report.readError.empty())
-            report.readError = Utf8(LoadText(10009));
+    // Read access only: the folder is left as it is, whatever the outcome.
+    CUzData& data = m_doc.m_data;
+    const ReadResult read = ReadStatementFile(path, data);
+    if (read != ReadResult::Ok) {
+        report.readError = Utf8(ReadResultText(read));
         return report;
     }
 
-    CUzData& data = m_doc.m_data;
     data.CheckAll();
     for (int year = 0; year < kYearCount; ++year)
         for (int i = 0; i < data.m_errors[year].m_nCount; ++i)
@@ -147,6 +164,7 @@ FileReport Checker::Check(const std::string& path)
     for (Form form : {Form::Header, Form::Orderer})
         for (const Gap& gap : ListGaps(data, form))
             report.gaps.push_back({form, gap});
+    report.facts = ReadFacts(data);
 
     if (!m_textDir.empty())
         WriteText(report);
@@ -163,7 +181,7 @@ void Checker::WriteText(FileReport& report)
     }
     struct stat st;
     if (stat(report.textFile.c_str(), &st) == 0) {
-        if (m_inputs.count(Identity(st))) {
+        if (IsInput(report.textFile)) {
             report.textError = "Textový soubor by přepsal vstupní soubor.";
             return;
         }
@@ -191,6 +209,47 @@ std::string Utf8(const std::string& cp1250Text)
     std::string out;
     if (!cp1250::ToUtf8(cp1250Text, out).ok)
         out = "?";
+    return out;
+}
+
+std::string Printable(const std::string& s)
+{
+    std::string out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // One code point by the well-formed sequences of UTF-8: no overlong
+        // forms, no surrogates, nothing above U+10FFFF.
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+        const unsigned char c = byte(0);
+        std::size_t len = 0;
+        char32_t cp = 0;
+        unsigned char lo = 0x80, hi = 0xBF; // the second byte's range
+        if (c < 0x80) {
+            len = 1, cp = c;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3, cp = c & 0x0F;
+            lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4, cp = c & 0x07;
+            lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = len != 0 && i + len <= s.size();
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            ok = byte(k) >= (k == 1 ? lo : 0x80) && byte(k) <= (k == 1 ? hi : 0xBF);
+            cp = cp << 6 | (byte(k) & 0x3F);
+        }
+        if (ok && (cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp == 0xFFFE || cp == 0xFFFF))
+            ok = false;
+        if (ok) {
+            out.append(s, i, len);
+            i += len;
+        } else {
+            out += '?';
+            ++i;
+        }
+    }
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include "model/document.h"
 #include "model/messages.h"
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <sys/types.h>
@@ -27,9 +28,20 @@ struct FormGap {
     Gap gap;
 };
 
+// What the office looks up in a readable statement: whom to call and the
+// key figures. Texts in UTF-8, cleaned as Printable does.
+struct Facts {
+    std::string company, year;
+    std::int32_t ico = 0;
+    std::string person, phone, email; // the orderer's contact
+    std::int32_t assets[kYearCount] = {};      // total assets by year
+    std::int32_t liabilities[kYearCount] = {}; // total liabilities by year
+};
+
 struct FileReport {
     std::string path;      // file system bytes, as given or found
     std::string readError; // UTF-8; empty when the statement was read
+    Facts facts;
     std::vector<FailedRule> rules;
     std::vector<FormGap> gaps;
     std::string textFile;  // the text file written, or to be written
@@ -64,6 +76,7 @@ public:
 
     // Files that a text file must never replace.
     void AddInput(const std::string& path);
+    bool IsInput(const std::string& path) const;
     FileReport Check(const std::string& path);
     // The statement the files are loaded into (for the items' labels).
     const CUzData& Data() const { return m_doc.m_data; }
@@ -83,6 +96,11 @@ private:
 
 // UTF-8 of a Windows-1250 text of the program (string table, labels).
 std::string Utf8(const std::string& cp1250Text);
+// Valid UTF-8 without control characters: what is not UTF-8, C0 and C1
+// controls, DEL and the non-characters U+FFFE and U+FFFF become '?', so that
+// a hostile name can neither steer a terminal nor break a CSV, JSON or XML
+// reader.
+std::string Printable(const std::string& s);
 // An item's label as a field name: without the trailing blanks and colon.
 std::string FieldName(const CUzData& data, int tag);
 

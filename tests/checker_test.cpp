@@ -1,6 +1,6 @@
 // bil-check in process: statement files against the facts reported in all
-// three formats and the exit status, the folder search, the text files it
-// writes, hostile inputs and usage errors.
+// four formats and the exit status, the folder search, hostile names, files
+// it may only read, the text files it writes, the progress line and usage.
 
 #include "checker/cli.h"
 #include "model/document.h"
@@ -12,16 +12,24 @@
 
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <pty.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+using json = nlohmann::json;
 
 struct Output {
     int status;
     std::string out, err;
 };
 
-Output Check(std::vector<std::string> args)
+// The report goes to `report` when given.
+Output Check(std::vector<std::string> args, std::FILE* report = nullptr)
 {
     args.insert(args.begin(), "bil-check");
     std::vector<char*> argv;
@@ -31,7 +39,7 @@ Output Check(std::vector<std::string> args)
     std::size_t outLen = 0, errLen = 0;
     std::FILE* out = open_memstream(&outBuf, &outLen);
     std::FILE* err = open_memstream(&errBuf, &errLen);
-    const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), report ? report : out, err);
     std::fclose(out);
     std::fclose(err);
     Output o{status, std::string(outBuf, outLen), std::string(errBuf, errLen)};
@@ -53,6 +61,26 @@ void WriteStatement(const std::string& path, const std::function<void(CUzData&)>
     WriteFile(path, bytes);
 }
 
+// A CSV or workbook file as Python's csv module or a spreadsheet library
+// reads it (tests/read_back.py).
+json ReadBack(const char* kind, const std::string& path)
+{
+    const std::string command = std::string("/usr/bin/python3 " BIL_READ_BACK " ") + kind + " '" + path + "'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string text;
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        text += char(c);
+    if (pipe)
+        pclose(pipe);
+    return json::parse(text, nullptr, false);
+}
+
+// A cell or field as text: empty for none, numbers in digits.
+std::string Text(const json& v)
+{
+    return v.is_null() ? "" : v.is_string() ? v.get<std::string>() : std::to_string(v.get<long long>());
+}
+
 } // namespace
 
 TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
@@ -63,28 +91,31 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
         std::function<void(CUzData&)> change; // none: the file is `bytes`
         std::string bytes;
         const char* human; // after "NAME: "
-        const char* csv;   // after "NAME,"
+        const char* csv;   // the first eleven columns after "NAME,"
         std::string json;  // status, rule numbers per year, tag and kind of each gap
     } cases[] = {
-        {"a.bil", [](CUzData&) {}, "", "v pořádku\n", "ok,,,,,,,,,\r\n", "ok||"},
+        {"a.bil", [](CUzData&) {}, "", "v pořádku\n", "ok,,,,,,,,,", "ok||"},
         {"b.bil", [](CUzData& d) { d.Item(17).m_nNumber += 1; d.Item(56).m_nNumber -= 1; }, "",
          "obsahuje chyby\n  Běžný rok, pravidlo 3: Stálá aktiva\n  Minulý rok, pravidlo 7: Cizí zdroje\n",
-         "errors,,3,Stálá aktiva,7,Cizí zdroje,,,,\r\n", "errors|3 |7 "},
+         "errors,,3,Stálá aktiva,7,Cizí zdroje,,,,", "errors|3 |7 "},
         {"c.bil", [](CUzData& d) { d.Item(3).m_strValue.clear(); d.Item(2).m_nNumber = -5; d.Item(10).m_nNumber = -1; }, "",
          "obsahuje chyby\n  Hlavička, chyba: položka Obec není vyplněna\n"
          "  Hlavička, chyba: položka Výrok auditora není vybrána\n  Hlavička, chyba: položka IČO je záporná\n",
          "errors,,,,,,3 10 2,Hlavička: položka Obec není vyplněna; Hlavička: položka Výrok auditora "
-         "není vybrána; Hlavička: položka IČO je záporná,,\r\n",
+         "není vybrána; Hlavička: položka IČO je záporná,,",
          "errors||3 missing_text 10 no_opinion 2 ico_negative "},
         {"d.BIL", [](CUzData& d) { d.Item(128).m_nNumber = 0; d.Item(129).m_strValue.clear(); }, "",
          "v pořádku, s upozorněním\n  Objednavatel, upozornění: položka IČO není vyplněna (0)\n"
          "  Objednavatel, upozornění: položka DIČ není vyplněna\n",
          "warnings,,,,,,,,128 129,Objednavatel: položka IČO není vyplněna (0); Objednavatel: "
-         "položka DIČ není vyplněna\r\n",
+         "položka DIČ není vyplněna",
          "warnings||128 ico_zero 129 dic_empty "},
         // The first record claims a text of 2 GiB.
         {"e.bil", nullptr, std::string("\x01\0\0\0\xff\xff\xff\x7f", 8), "Chyba čtení ze souboru.\n",
-         "unreadable,Chyba čtení ze souboru.,,,,,,,,\r\n", "unreadable||"},
+         "unreadable,Chyba čtení ze souboru.,,,,,,,,", "unreadable||"},
+        {"f.bil", [](CUzData& d) { d.Item(2).m_nNumber = 478; }, "", // 477 checks
+         "v pořádku, s upozorněním\n  Hlavička, upozornění: položka IČO nemá správnou kontrolní číslici\n",
+         "warnings,,,,,,,,2,Hlavička: položka IČO nemá správnou kontrolní číslici", "warnings||2 ico_check_digit "},
     };
     std::string batch;
     for (const auto& c : cases) {
@@ -98,8 +129,8 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
         EXPECT_EQ(human.out.substr(0, human.out.find("\n\n") + 1), path + ": " + c.human);
         const Output csv = Check({"--format", "csv", path});
         EXPECT_EQ(csv.status, exit);
-        EXPECT_EQ(csv.out.substr(csv.out.find("\r\n") + 2), path + "," + c.csv);
-        const auto json = nlohmann::json::parse(Check({"--format=json", path}).out)["files"][0];
+        EXPECT_EQ(csv.out.substr(csv.out.find("\r\n") + 2).rfind(path + "," + c.csv + ",", 0), 0u) << csv.out;
+        const auto json = json::parse(Check({"--format=json", path}).out)["files"][0];
         std::string facts = json["status"].get<std::string>() + "|";
         for (const char* year : {"current", "previous"}) {
             for (const auto& r : json["rules"][year])
@@ -113,30 +144,128 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
     // A folder: its statements in name order, a missing file, the summary.
     struct stat before, after;
     stat(dir.Path().c_str(), &before);
-    const Output all = Check({dir.Path(), dir.File("f.bil")});
-    stat(dir.Path().c_str(), &after);
+    const Output all = Check({dir.Path(), dir.File("g.bil")});
     EXPECT_EQ(all.status, 1);
-    EXPECT_EQ(all.out, batch + dir.File("f.bil") + ": Soubor neexistuje.\n\n"
-                       "Souborů: 6, v pořádku: 2, s chybami: 2, nečitelných: 2\n");
+    EXPECT_EQ(all.out, batch + dir.File("g.bil") + ": Soubor neexistuje.\n\n"
+                       "Souborů: 7, v pořádku: 3, s chybami: 2, nečitelných: 2\n");
+    const auto summary = json::parse(Check({"--format=json", dir.Path()}).out)["summary"];
+    EXPECT_EQ(summary.dump(), R"({"clean":3,"errors":2,"files":6,"unreadable":1,"warnings":2})");
+    stat(dir.Path().c_str(), &after);
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec); // nothing made there, not even a probe
+
+    // The workbook says what the CSV says, row by row, with the statuses
+    // coloured; the CSV's facts are the statement's.
+    TempDir out;
+    std::FILE* csvFile = std::fopen(out.File("r.csv").c_str(), "w");
+    EXPECT_EQ(Check({"--format=csv", "--xlsx", out.File("r.xlsx"), dir.Path()}, csvFile).status, 1);
+    std::fclose(csvFile);
+    const json csv = ReadBack("csv", out.File("r.csv"))["rows"], book = ReadBack("xlsx", out.File("r.xlsx"));
+    ASSERT_EQ(csv.size(), 7u);
+    ASSERT_EQ(book["rows"].size(), 7u);
+    EXPECT_EQ(book["bold_head"], true);
+    EXPECT_EQ(book["frozen"], "A2");
+    EXPECT_EQ(book["filter"], "A1:P7");
+    const std::vector<std::string> clean(csv[1].begin() + 11, csv[1].end());
+    EXPECT_EQ(clean, (std::vector<std::string>{"Sklárna Šťáhlavy, a.s.", "477", "2023", "Ing. Petra Malá",
+                                               "+420 377 123 456", "mala@sklarna.cz", "7000", "6100", "7000", "6100"}));
+    const std::map<std::string, std::pair<std::string, json>> statuses = {
+        {"ok", {"v pořádku", nullptr}}, {"warnings", {"s upozorněním", "FFFFEB9C"}},
+        {"errors", {"s chybami", "FFFFC7CE"}}, {"unreadable", {"nečitelný", "FFFFC7CE"}}};
+    for (std::size_t i = 1; i < 7; ++i) {
+        const json& row = book["rows"][i];
+        SCOPED_TRACE(Text(row[0]));
+        EXPECT_EQ(Text(row[1]), statuses.at(csv[i][1]).first);
+        EXPECT_EQ(book["status_fills"][i - 1], statuses.at(csv[i][1]).second);
+        const std::string gaps = Text(csv[i][8]) + (csv[i][8] != "" && csv[i][10] != "" ? "; " : "") + Text(csv[i][10]);
+        EXPECT_EQ(Text(row[7]), gaps);
+        for (const auto& [cell, field] : {std::pair{0, 0}, {2, 11}, {3, 12}, {4, 13}, {5, 4}, {6, 6}, {8, 2}, {9, 14},
+                                          {10, 15}, {11, 16}, {12, 17}, {13, 18}, {14, 19}, {15, 20}})
+            EXPECT_EQ(Text(row[cell]), Text(csv[i][field])) << cell;
+    }
 }
 
-TEST(Checker, SearchesFoldersAndSurvivesHostileFiles)
+TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
 {
     TempDir dir;
     mkdir(dir.File("sub").c_str(), 0700);
     mkdir(dir.File("sub/deep.bil").c_str(), 0700); // a folder, whatever its name
     mkfifo(dir.File("sub/pipe.bil").c_str(), 0600);   // refused at once, never waited on
-    WriteFile(dir.File("\x1b[2Jx\x9b.bil"), "");      // a name that would steer a terminal
     for (const char* name : {"A.BIL", "c.txt", "sub/d.Bil", "sub/deep.bil/e.bil"})
         WriteStatement(dir.File(name));
+    // Names that would steer a terminal or that no reader takes for UTF-8:
+    // controls, a lone byte, an overlong form, a surrogate, U+FFFE, beyond
+    // U+10FFFF; and one that is fine as it is. In name order.
     const std::string p = dir.Path() + "/";
-    EXPECT_EQ(Check({dir.Path()}).out, p + "?[2Jx?.bil: Chyba čtení ze souboru.\n" + p + "A.BIL: v pořádku\n\n"
-                                       "Souborů: 2, v pořádku: 1, s chybami: 0, nečitelných: 1\n");
+    std::vector<std::string> shown = {p + "?[2Jx?.bil", p + "A.BIL"};
+    for (const auto& [name, clean] : std::vector<std::pair<std::string, std::string>>{
+             {"\x1b[2Jx\x9b.bil", ""}, {"a\x7f.bil", "a?.bil"}, {"výkaz € \xf0\x9f\x98\x80.bil", "výkaz € 😀.bil"},
+             {"\xc0\xaf.bil", "??.bil"}, {"\xc2\x9b.bil", "??.bil"}, {"\xed\xa0\x80.bil", "???.bil"},
+             {"\xef\xbf\xbe.bil", "???.bil"}, {"\xf4\x90\x80\x80.bil", "????.bil"}}) {
+        WriteFile(dir.File(name), "");
+        if (!clean.empty())
+            shown.push_back(p + clean);
+    }
+    std::string human;
+    for (const std::string& name : shown)
+        human += name + (name == p + "A.BIL" ? ": v pořádku\n" : ": Chyba čtení ze souboru.\n");
+    EXPECT_EQ(Check({dir.Path()}).out, human + "\nSouborů: 9, v pořádku: 1, s chybami: 0, nečitelných: 8\n");
+
+    TempDir out;
+    std::FILE* csvFile = std::fopen(out.File("r.csv").c_str(), "w");
+    Check({"--format", "csv", "--xlsx", out.File("r.xlsx"), dir.Path()}, csvFile);
+    std::fclose(csvFile);
+    const json read[] = {ReadBack("csv", out.File("r.csv"))["rows"], ReadBack("xlsx", out.File("r.xlsx"))["rows"],
+                         json::parse(Check({"--format", "json", dir.Path()}).out)["files"]};
+    std::vector<std::string> csv, book, files;
+    for (const json& row : read[0])
+        csv.push_back(row[0]);
+    for (const json& row : read[1])
+        book.push_back(row[0]);
+    for (const json& file : read[2])
+        files.push_back(file["file"]);
+    shown.insert(shown.begin(), "file");
+    EXPECT_EQ(csv, shown);
+    shown[0] = "Soubor";
+    EXPECT_EQ(book, shown);
+    EXPECT_EQ(files, std::vector(shown.begin() + 1, shown.end()));
+
     const Output deep = Check({"-r", dir.Path(), BIL_FUZZ_SEEDS});
     EXPECT_NE(deep.out.find(p + "sub/deep.bil/e.bil: v pořádku\n" + p + "sub/pipe.bil: Chyba čtení ze souboru.\n"),
               std::string::npos);
-    EXPECT_NE(deep.out.find("\nSouborů: 11, "), std::string::npos) << deep.out;
+    EXPECT_NE(deep.out.find("\nSouborů: 18, "), std::string::npos) << deep.out;
+}
+
+TEST(Checker, ReadsWhatItMayNotWrite)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "another owner's file and a read-only mount need root";
+    // Read-only, another owner's, a link loop; checked as nobody.
+    TempDir dir;
+    chmod(dir.Path().c_str(), 0755);
+    WriteStatement(dir.File("mine.bil"));
+    ChownToNobody(dir.File("mine.bil"));
+    chmod(dir.File("mine.bil").c_str(), 0444);
+    WriteStatement(dir.File("theirs.bil"));
+    chmod(dir.File("theirs.bil").c_str(), 0644);
+    symlink("loop.bil", dir.File("loop.bil").c_str());
+    const std::string p = dir.Path() + "/",
+                      expected = p + "loop.bil: Chyba čtení ze souboru.\n" + p + "mine.bil: v pořádku\n" + p +
+                                 "theirs.bil: v pořádku\n\nSouborů: 3, v pořádku: 2, s chybami: 0, nečitelných: 1\n";
+    EXPECT_EQ(RunInChild([&] { return Check({dir.Path()}).out == expected ? 0 : 1; }, true), 0);
+
+    // A valid file on a read-only mount, in a mount namespace of its own.
+    const std::string mount = dir.File("ro");
+    mkdir(mount.c_str(), 0755);
+    EXPECT_EQ(RunInChild([&] {
+                  if (unshare(CLONE_NEWNS) || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+                      ::mount("tmpfs", mount.c_str(), "tmpfs", 0, nullptr))
+                      return 3;
+                  WriteStatement(mount + "/a.bil");
+                  if (::mount(nullptr, mount.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr))
+                      return 4;
+                  return Check({mount + "/a.bil"}).out.rfind(mount + "/a.bil: v pořádku\n", 0) == 0 ? 0 : 1;
+              }),
+              0);
 }
 
 TEST(Checker, TextFilesAreTheWizardsBytesAndNeverReplaceAnInput)
@@ -163,21 +292,80 @@ TEST(Checker, TextFilesAreTheWizardsBytesAndNeverReplaceAnInput)
     EXPECT_EQ(ReadFile(dir.File("x.txt")), statement);
     EXPECT_EQ(ReadFile(dir.File("journey.txt")), TextFileBytes(text, false));
     for (const std::string& row :
-         {dir.File("x.txt") + ",errors,,,,,,,,,," + dir.File("x.txt") + ",Textový soubor by přepsal vstupní soubor.\r\n",
-          dir.File("journey.bil") + ",ok,,,,,,,,,," + dir.File("journey.txt") + ",\r\n",
+         {dir.File("x.txt") + ",errors,,,,,,,,,," + dir.File("x.txt") + ",Textový soubor by přepsal vstupní soubor.,",
+          dir.File("journey.bil") + ",ok,,,,,,,,,," + dir.File("journey.txt") + ",,",
           dir.File("b/journey.bil") + ",errors,,,,,,,,,," + dir.File("journey.txt") +
-              ",Textový soubor stejného jména už zapsal jiný soubor dávky.\r\n"})
+              ",Textový soubor stejného jména už zapsal jiný soubor dávky.,"})
         EXPECT_NE(clash.out.find(row), std::string::npos) << row;
 }
 
-TEST(Checker, UsageErrorsAndHelp)
+TEST(Checker, ExitStatusAndOptions)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"--format", "xml", "a.bil"}, {"--bogus", "a.bil"}, {"--text"}, {"--one-tab", "a.bil"}}) {
-        const Output o = Check(args);
-        EXPECT_TRUE(o.status == 2 && o.out.empty() && o.err.find("bil-check --help") != std::string::npos) << o.err;
+    TempDir dir;
+    WriteStatement(dir.File("ok.bil"));
+    WriteStatement(dir.File("bad.bil"), [](CUzData& d) { d.Item(11).m_nNumber += 1; });
+    const std::string statement = ReadFile(dir.File("ok.bil"));
+    std::FILE* full = std::fopen("/dev/full", "w");
+    const struct {
+        std::vector<std::string> args;
+        std::FILE* report;
+        int status;
+        std::string said; // the start of what it writes, or of its error
+    } cases[] = {
+        {{"--rec", "--form=csv", dir.File("ok.bil")}, nullptr, 0, "file,status,"}, // abbreviated
+        {{"-rh"}, nullptr, 0, "Použití: bil-check [volby] SOUBOR|SLOŽKA...\n"},  // bundled
+        {{"--version"}, nullptr, 0, "bil-check " BIL_VERSION "\n"},
+        {{dir.Path()}, nullptr, 1, dir.File("bad.bil") + ": obsahuje chyby\n"},
+        // A report that cannot be written wins over the statements' errors.
+        {{dir.Path()}, full, 2, "bil-check: výsledek nelze zapsat\n"},
+        {{"--help"}, full, 2, ""},
+        {{"--xlsx", dir.File("none/s.xlsx"), dir.Path()}, nullptr, 2, "bil-check: sešit "},
+        {{"--xlsx", dir.File("ok.bil"), dir.Path()}, nullptr, 2, "bil-check: sešit by přepsal vstupní soubor"},
+        {{}, nullptr, 2, "bil-check: chybí soubor nebo složka\n"},
+        {{"--format", "xml", "a.bil"}, nullptr, 2, "bil-check: neznámý formát: xml\n"},
+        {{"--bogus", "a.bil"}, nullptr, 2, "bil-check: neznámá nebo neúplná volba: --bogus\n"},
+        {{"-rx", "a.bil"}, nullptr, 2, "bil-check: neznámá nebo neúplná volba: -x\n"},
+        {{"a.bil", "--text"}, nullptr, 2, "bil-check: volba --text potřebuje hodnotu\n"},
+        {{"--xlsx=", "a.bil"}, nullptr, 2, "bil-check: volba --xlsx potřebuje jméno\n"},
+        {{"--one-tab", "a.bil"}, nullptr, 2, "bil-check: volba --one-tab platí jen s volbou --text\n"},
+    };
+    for (const auto& c : cases) {
+        const Output o = Check(c.args, c.report);
+        SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_EQ((c.status == 2 ? o.err : o.out).rfind(c.said, 0), 0u) << o.out << o.err;
+        const bool usage = c.status == 2 && !c.report && o.out.empty();
+        EXPECT_EQ(o.err.find("\nNápovědu vypíše: bil-check --help\n") != std::string::npos, usage);
     }
-    const Output help = Check({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Použití: bil-check [volby] SOUBOR|SLOŽKA...\n", 0), 0u);
+    std::fclose(full);
+    EXPECT_EQ(ReadFile(dir.File("ok.bil")), statement);
+    EXPECT_FALSE(FileExists(dir.File("none")));
+}
+
+TEST(Checker, ProgressLineOnATerminalNeverMixesWithTheReport)
+{
+    TempDir dir;
+    for (const char* name : {"a.bil", "b.bil", "c.bil"})
+        WriteStatement(dir.File(name));
+    int terminal, slave;
+    ASSERT_EQ(openpty(&terminal, &slave, nullptr, nullptr, nullptr), 0);
+    termios raw;
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    std::FILE* out = fdopen(dup(slave), "w");
+    std::FILE* err = fdopen(slave, "w");
+    std::string args[] = {"bil-check", dir.Path()};
+    char* argv[] = {args[0].data(), args[1].data()};
+    EXPECT_EQ(checker::Run(2, argv, out, err, std::chrono::milliseconds(0)), 0);
+    std::fclose(out);
+    std::fclose(err);
+    std::string seen;
+    char buf[4096];
+    for (ssize_t n; (n = read(terminal, buf, sizeof buf)) > 0;)
+        seen.append(buf, std::size_t(n));
+    close(terminal);
+    const std::string p = dir.Path() + "/", wipe = "\r\033[K";
+    EXPECT_EQ(seen, p + "a.bil: v pořádku\n\r1 / 3" + wipe + p + "b.bil: v pořádku\n\r2 / 3" + wipe + p +
+                        "c.bil: v pořádku\n\r3 / 3" + wipe + "\nSouborů: 3, v pořádku: 3, s chybami: 0, nečitelných: 0\n");
 }
