@@ -104,14 +104,14 @@ QString QtFileFilter(const std::string& pairs)
     return filters.join(QLatin1String(";;"));
 }
 
-bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
-                                 const std::string& filter)
+namespace {
+
+// Runs a file dialog; the chosen name as the file system names it, or false.
+bool RunFileDialog(FileDialog& dlg, const std::string& filter, std::string& path)
 {
-    FileDialog dlg(DialogParent(), FromCp1250(title));
     dlg.setObjectName("bilFileDialog");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setOption(QFileDialog::HideNameFilterDetails);
-    dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilter(QtFileFilter(filter));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
@@ -124,4 +124,26 @@ bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
+                                 const std::string& filter)
+{
+    FileDialog dlg(DialogParent(), FromCp1250(title));
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    return RunFileDialog(dlg, filter, path);
+}
+
+bool QtMessageHost::SaveFileName(std::string& path, const std::string& title,
+                                 const std::string& filter)
+{
+    FileDialog dlg(DialogParent(), FromCp1250(title));
+    // Saving asks before it replaces an existing file.
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    const QFileInfo proposal(FileNameText(path));
+    dlg.setDirectory(proposal.absolutePath());
+    dlg.selectFile(proposal.fileName());
+    return RunFileDialog(dlg, filter, path);
 }

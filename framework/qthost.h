@@ -11,6 +11,8 @@ public:
     int MessageBox(const std::string& text, unsigned style) override;
     bool OpenFileName(std::string& path, const std::string& title,
                       const std::string& filter) override;
+    bool SaveFileName(std::string& path, const std::string& title,
+                      const std::string& filter) override;
 };
 
 // Qt's file-dialog filter ("Desc (*.bil);;Desc (*)") from pairs of
