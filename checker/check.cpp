@@ -5,6 +5,8 @@
 #include "text/layout.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -33,6 +35,7 @@ std::pair<dev_t, ino_t> Identity(const struct stat& st)
 {
     return {st.st_dev, st.st_ino};
 }
+
 
 // Tags of the items the office looks up.
 constexpr int kCompanyTag = 1, kIcoTag = 2, kYearTag = 6, kAssetsTag = 11, kLiabilitiesTag = 37,
@@ -114,6 +117,9 @@ void FindStatements(const std::string& folder, bool recursive, std::vector<std::
 Checker::Checker(std::string textDir, bool oneTab)
     : m_previousHost(SetMessageHost(&m_host)), m_textDir(std::move(textDir)), m_oneTab(oneTab)
 {
+    // What a killed batch left behind.
+    if (!m_textDir.empty())
+        fileio::RemoveStaleTemps(m_textDir);
 }
 
 Checker::~Checker()
@@ -143,9 +149,9 @@ std::string Checker::TakeMessages()
     return text;
 }
 
-FileReport Checker::Check(const std::string& path)
+void Checker::Check(const std::string& path, std::vector<FileReport>& batch)
 {
-    FileReport report;
+    FileReport& report = batch.emplace_back();
     report.path = path;
     m_host.boxes.clear();
 
@@ -154,7 +160,7 @@ FileReport Checker::Check(const std::string& path)
     const ReadResult read = ReadStatementFile(path, data);
     if (read != ReadResult::Ok) {
         report.readError = Utf8(ReadResultText(read));
-        return report;
+        return;
     }
 
     data.CheckAll();
@@ -167,11 +173,10 @@ FileReport Checker::Check(const std::string& path)
     report.facts = ReadFacts(data);
 
     if (!m_textDir.empty())
-        WriteText(report);
-    return report;
+        StageText(report, batch.size() - 1);
 }
 
-void Checker::WriteText(FileReport& report)
+void Checker::StageText(FileReport& report, std::size_t index)
 {
     report.textFile = m_textDir + "/" + TextName(report.path);
     std::string text;
@@ -180,28 +185,77 @@ void Checker::WriteText(FileReport& report)
         return;
     }
     struct stat st;
-    if (stat(report.textFile.c_str(), &st) == 0) {
-        if (IsInput(report.textFile)) {
-            report.textError = "Textový soubor by přepsal vstupní soubor.";
-            return;
-        }
-        if (m_written.count(Identity(st))) {
-            report.textError = "Textový soubor stejného jména už zapsal jiný soubor dávky.";
-            return;
-        }
-    }
-    switch (fileio::ReplaceFile(report.textFile, TextFileBytes(text, m_oneTab))) {
-    case fileio::WriteResult::Ok:
-        if (stat(report.textFile.c_str(), &st) == 0)
-            m_written.insert(Identity(st));
-        return;
-    case fileio::WriteResult::OpenFailed:
-        report.textError = Utf8(LoadText(10006));
-        return;
-    case fileio::WriteResult::WriteFailed:
-        report.textError = Utf8(LoadText(10010));
+    const bool exists = stat(report.textFile.c_str(), &st) == 0;
+    if (exists && m_inputs.count(Identity(st))) {
+        report.textError = "Textový soubor by přepsal vstupní soubor.";
         return;
     }
+    if (!m_textNames.insert(report.textFile).second || (exists && m_replaced.count(Identity(st)))) {
+        report.textError = "Textový soubor stejného jména už zapsal jiný soubor dávky.";
+        return;
+    }
+    if (exists)
+        m_replaced.insert(Identity(st));
+
+    int error = 0;
+    fileio::StagedFile file;
+    const fileio::WriteResult result = file.Stage(report.textFile, TextFileBytes(text, m_oneTab), &error);
+    if (result != fileio::WriteResult::Ok) {
+        report.textError = WriteError(result, error);
+        return;
+    }
+    m_staged.push_back({index, std::move(file)});
+    // A text through a link is renamed in the folder of the file it names.
+    char* real = lstat(report.textFile.c_str(), &st) == 0 && S_ISLNK(st.st_mode)
+                     ? realpath(report.textFile.c_str(), nullptr)
+                     : nullptr;
+    const std::string target = real ? real : report.textFile;
+    std::free(real);
+    m_folders.insert(target.substr(0, target.find_last_of('/') + 1));
+}
+
+void Checker::CommitTexts(std::vector<FileReport>& batch)
+{
+    if (m_staged.empty())
+        return;
+    int error = 0;
+    const auto fail = [&](std::size_t report) {
+        batch[report].textError = WriteError(fileio::WriteResult::WriteFailed, error);
+    };
+    // Every text's bytes on disk before any of them takes its name.
+    if (!fileio::SyncFileSystem(m_textDir)) {
+        error = errno;
+        for (const Staged& s : m_staged)
+            fail(s.report); // the temporary files go with them
+        m_staged.clear();
+        return;
+    }
+    std::vector<std::size_t> renamed;
+    for (Staged& s : m_staged) {
+        if (s.file.Commit(&error) == fileio::WriteResult::Ok)
+            renamed.push_back(s.report);
+        else
+            fail(s.report);
+    }
+    m_staged.clear();
+    for (const std::string& folder : m_folders) {
+        if (fileio::SyncFolder(folder))
+            continue;
+        // The renames may not survive a power cut: each such text holds
+        // its old or its new content, unconfirmed.
+        error = errno;
+        for (std::size_t report : renamed)
+            if (batch[report].textError.empty())
+                fail(report);
+    }
+}
+
+std::string WriteError(fileio::WriteResult result, int error)
+{
+    std::string text = LoadText(result == fileio::WriteResult::OpenFailed ? 10006 : 10010);
+    if (error != 0)
+        text += ": " + FileErrorReason(error);
+    return Utf8(text);
 }
 
 std::string Utf8(const std::string& cp1250Text)

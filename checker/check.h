@@ -66,9 +66,11 @@ public:
 void FindStatements(const std::string& folder, bool recursive, std::vector<std::string>& files,
                     std::vector<std::string>& unreadable);
 
+// A batch: each statement checked, its text staged beside its target, and
+// all texts put in place together with one sync of the file system.
 class Checker {
 public:
-    // `textDir` empty: no texts are written.
+    // `textDir` empty: no texts are written; else it must exist.
     Checker(std::string textDir, bool oneTab);
     ~Checker();
     Checker(const Checker&) = delete;
@@ -77,13 +79,23 @@ public:
     // Files that a text file must never replace.
     void AddInput(const std::string& path);
     bool IsInput(const std::string& path) const;
-    FileReport Check(const std::string& path);
+    // Checks `path` and appends its report to `batch`.
+    void Check(const std::string& path, std::vector<FileReport>& batch);
+    // Puts the staged texts in place: after a crash at any moment each is
+    // its old or its new content, whole; when this returns, every text
+    // without an error in `batch` is on disk.
+    void CommitTexts(std::vector<FileReport>& batch);
     // The statement the files are loaded into (for the items' labels).
     const CUzData& Data() const { return m_doc.m_data; }
 
 private:
-    void WriteText(FileReport& report);
+    void StageText(FileReport& report, std::size_t index);
     std::string TakeMessages();
+
+    struct Staged {
+        std::size_t report; // in the batch
+        fileio::StagedFile file;
+    };
 
     RecordingHost m_host;
     IMessageHost* m_previousHost;
@@ -91,9 +103,15 @@ private:
     std::string m_textDir;
     bool m_oneTab;
     std::set<std::pair<dev_t, ino_t>> m_inputs;
-    std::set<std::pair<dev_t, ino_t>> m_written;
+    // The batch's texts by name, and the files they replace.
+    std::set<std::string> m_textNames;
+    std::set<std::pair<dev_t, ino_t>> m_replaced;
+    std::vector<Staged> m_staged;
+    std::set<std::string> m_folders; // those the texts go to
 };
 
+// A failed write in one line (UTF-8): the message and why.
+std::string WriteError(fileio::WriteResult result, int error);
 // UTF-8 of a Windows-1250 text of the program (string table, labels).
 std::string Utf8(const std::string& cp1250Text);
 // Valid UTF-8 without control characters: what is not UTF-8, C0 and C1

@@ -2,6 +2,7 @@
 
 #include "checker/report.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -111,48 +112,42 @@ std::string Parse(int argc, char** argv, Options& o)
     return {};
 }
 
-// The progress line on a terminal, once the batch has taken a while.
+// The progress line on a terminal, once the batch has taken a while; the
+// reports come after it is wiped.
 class Progress {
 public:
-    Progress(std::FILE* out, std::FILE* err, std::size_t total, std::chrono::milliseconds after)
-        : m_out(out), m_err(err), m_total(total), m_after(after), m_on(isatty(fileno(err)) == 1),
-          m_outOnTerminal(isatty(fileno(out)) == 1), m_start(std::chrono::steady_clock::now())
+    Progress(std::FILE* err, std::size_t total, std::chrono::milliseconds after)
+        : m_err(err), m_total(total), m_after(after), m_on(isatty(fileno(err)) == 1),
+          m_start(std::chrono::steady_clock::now())
     {
-    }
-
-    // Before a report goes to the same terminal, and at the end: the line
-    // is wiped.
-    void Clear(bool always = false)
-    {
-        if (m_shown && (always || m_outOnTerminal)) {
-            std::fputs("\r\033[K", m_err);
-            std::fflush(m_err);
-            m_shown = false;
-        }
     }
 
     void Show(std::size_t done)
     {
-        if (!m_on)
-            return;
         const auto now = std::chrono::steady_clock::now();
-        if (now - m_start < m_after ||
-            (m_shown && now - m_last < std::chrono::milliseconds(100)))
+        // Ten times a second at most, where the delay is a second.
+        if (!m_on || now - m_start < m_after || (m_shown && now - m_last < m_after / 10))
             return;
         m_last = now;
-        std::fflush(m_out);
         std::fprintf(m_err, "\r%zu / %zu", done, m_total);
         std::fflush(m_err);
         m_shown = true;
     }
 
+    void Clear()
+    {
+        if (m_shown) {
+            std::fputs("\r\033[K", m_err);
+            std::fflush(m_err);
+        }
+        m_shown = false;
+    }
+
 private:
-    std::FILE* m_out;
     std::FILE* m_err;
     std::size_t m_total;
     std::chrono::milliseconds m_after;
     bool m_on;
-    bool m_outOnTerminal;
     bool m_shown = false;
     std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_last{};
@@ -178,9 +173,11 @@ int Run(int argc, char** argv, std::FILE* out, std::FILE* err,
     if (!o.textDir.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(o.textDir, ec);
+        const int error = ec.value();
         if (!std::filesystem::is_directory(o.textDir, ec)) {
-            std::fprintf(err, "bil-check: složku pro texty nelze vytvořit: %s\n",
-                         Printable(o.textDir).c_str());
+            std::fprintf(err, "bil-check: složku pro texty %s nelze vytvořit: %s\n",
+                         Printable(o.textDir).c_str(),
+                         Utf8(FileErrorReason(error ? error : ENOTDIR)).c_str());
             return 2;
         }
     }
@@ -201,36 +198,33 @@ int Run(int argc, char** argv, std::FILE* out, std::FILE* err,
         checker.AddInput(file);
     if (!o.workbook.empty() && checker.IsInput(o.workbook))
         return usage("sešit by přepsal vstupní soubor: " + Printable(o.workbook));
+    // The reports wait for the texts, which are put in place together.
+    std::vector<FileReport> batch;
+    for (const std::string& folder : badFolders) {
+        FileReport& r = batch.emplace_back();
+        r.path = folder;
+        r.readError = "Složku nelze přečíst.";
+    }
+    Progress progress(err, files.size(), progressAfter);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        checker.Check(files[i], batch);
+        progress.Show(i + 1);
+    }
+    checker.CommitTexts(batch);
+    progress.Clear();
+
     std::vector<std::unique_ptr<ReportWriter>> writers;
     writers.push_back(MakeWriter(o.format, out, checker.Data(), !o.textDir.empty()));
     if (!o.workbook.empty())
         writers.push_back(MakeWorkbookWriter(o.workbook, checker.Data()));
-    const auto report = [&](const FileReport& r) {
-        for (const auto& w : writers)
-            w->File(r);
-    };
-
     Summary summary;
-    Progress progress(out, err, files.size(), progressAfter);
-    for (const auto& w : writers)
-        w->Begin();
-    for (const std::string& folder : badFolders) {
-        FileReport r;
-        r.path = folder;
-        r.readError = "Složku nelze přečíst.";
+    for (const FileReport& r : batch)
         summary.Add(r.GetStatus());
-        report(r);
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const FileReport r = checker.Check(files[i]);
-        summary.Add(r.GetStatus());
-        progress.Clear();
-        report(r);
-        progress.Show(i + 1);
-    }
-    progress.Clear(true);
     int status = summary.errors == 0 && summary.unreadable == 0 ? 0 : 1;
     for (const auto& w : writers) {
+        w->Begin();
+        for (const FileReport& r : batch)
+            w->File(r);
         const std::string failure = w->End(summary);
         if (!failure.empty()) {
             std::fprintf(err, "bil-check: %s\n", failure.c_str());

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <cerrno>
 #include <vector>
 
 namespace checker {
@@ -84,7 +85,10 @@ void Put(std::FILE* out, const std::string& s)
 
 std::string Flush(std::FILE* out)
 {
-    return std::fflush(out) == 0 && !std::ferror(out) ? "" : "výsledek nelze zapsat";
+    errno = 0;
+    if (std::fflush(out) == 0 && !std::ferror(out))
+        return {};
+    return "výsledek nelze zapsat" + (errno ? ": " + Utf8(FileErrorReason(errno)) : std::string("."));
 }
 
 class HumanWriter : public ReportWriter {

@@ -22,6 +22,7 @@ struct Summary {
     void Add(Status status);
 };
 
+// Writes the reports of a batch, which live until End.
 class ReportWriter {
 public:
     virtual ~ReportWriter() = default;

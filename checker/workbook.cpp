@@ -4,7 +4,6 @@
 #include "checker/report.h"
 
 #include "model/fileio.h"
-#include "model/messages.h"
 
 #include <xlsxwriter.h>
 
@@ -72,20 +71,18 @@ public:
     {
     }
 
-    void File(const FileReport& r) override { m_files.push_back(r); }
+    void File(const FileReport& r) override { m_files.push_back(&r); }
 
     std::string End(const Summary&) override
     {
         std::string bytes;
         if (!Build(bytes))
-            return "sešit " + Printable(m_path) + " nelze sestavit";
-        switch (fileio::ReplaceFile(m_path, bytes)) {
-        case fileio::WriteResult::Ok: return {};
-        case fileio::WriteResult::OpenFailed:
-            return "sešit " + Printable(m_path) + ": " + Utf8(LoadText(10006));
-        case fileio::WriteResult::WriteFailed: break;
-        }
-        return "sešit " + Printable(m_path) + ": " + Utf8(LoadText(10010));
+            return "sešit " + Printable(m_path) + " nelze sestavit.";
+        int error = 0;
+        const fileio::WriteResult result = fileio::ReplaceFile(m_path, bytes, &error);
+        if (result == fileio::WriteResult::Ok)
+            return {};
+        return "sešit " + Printable(m_path) + ": " + WriteError(result, error);
     }
 
 private:
@@ -134,7 +131,8 @@ private:
             widths[c] = std::max(TextWidth(kHeads[c]) + 3, 10.0); // the filter's button, 8 digits
         }
         lxw_row_t row = 0;
-        for (const FileReport& r : m_files) {
+        for (const FileReport* file : m_files) {
+            const FileReport& r = *file;
             ++row;
             const auto text = [&](lxw_col_t c, const std::string& s, lxw_format* f = nullptr) {
                 const std::string cell = CellText(s);
@@ -178,7 +176,7 @@ private:
 
     std::string m_path;
     const CUzData& m_data;
-    std::vector<FileReport> m_files;
+    std::vector<const FileReport*> m_files;
 };
 
 } // namespace

@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <pty.h>
@@ -317,7 +320,7 @@ TEST(Checker, ExitStatusAndOptions)
         {{"--version"}, nullptr, 0, "bil-check " BIL_VERSION "\n"},
         {{dir.Path()}, nullptr, 1, dir.File("bad.bil") + ": obsahuje chyby\n"},
         // A report that cannot be written wins over the statements' errors.
-        {{dir.Path()}, full, 2, "bil-check: výsledek nelze zapsat\n"},
+        {{dir.Path()}, full, 2, "bil-check: výsledek nelze zapsat: Na disku není volné místo.\n"},
         {{"--help"}, full, 2, ""},
         {{"--xlsx", dir.File("none/s.xlsx"), dir.Path()}, nullptr, 2, "bil-check: sešit "},
         {{"--xlsx", dir.File("ok.bil"), dir.Path()}, nullptr, 2, "bil-check: sešit by přepsal vstupní soubor"},
@@ -342,7 +345,7 @@ TEST(Checker, ExitStatusAndOptions)
     EXPECT_FALSE(FileExists(dir.File("none")));
 }
 
-TEST(Checker, ProgressLineOnATerminalNeverMixesWithTheReport)
+TEST(Checker, ProgressLineOnATerminalIsWipedBeforeTheReport)
 {
     TempDir dir;
     for (const char* name : {"a.bil", "b.bil", "c.bil"})
@@ -365,7 +368,77 @@ TEST(Checker, ProgressLineOnATerminalNeverMixesWithTheReport)
     for (ssize_t n; (n = read(terminal, buf, sizeof buf)) > 0;)
         seen.append(buf, std::size_t(n));
     close(terminal);
-    const std::string p = dir.Path() + "/", wipe = "\r\033[K";
-    EXPECT_EQ(seen, p + "a.bil: v pořádku\n\r1 / 3" + wipe + p + "b.bil: v pořádku\n\r2 / 3" + wipe + p +
-                        "c.bil: v pořádku\n\r3 / 3" + wipe + "\nSouborů: 3, v pořádku: 3, s chybami: 0, nečitelných: 0\n");
+    const std::string p = dir.Path() + "/";
+    EXPECT_EQ(seen, "\r1 / 3\r2 / 3\r3 / 3\r\033[K" + p + "a.bil: v pořádku\n" + p + "b.bil: v pořádku\n" + p +
+                        "c.bil: v pořádku\n\nSouborů: 3, v pořádku: 3, s chybami: 0, nečitelných: 0\n");
+}
+
+// Planted in the calls that put a batch's texts on disk: their order is
+// logged, and the process can be killed at a rename.
+std::string g_calls;
+int g_renamesBeforeKill = -1;
+extern "C" {
+int __real_rename(const char* from, const char* to);
+int __real_syncfs(int fd);
+int __real_fsync(int fd);
+int __wrap_rename(const char* from, const char* to)
+{
+    if (g_renamesBeforeKill-- == 0)
+        raise(SIGKILL);
+    g_calls += 'R';
+    return __real_rename(from, to);
+}
+int __wrap_syncfs(int fd)
+{
+    g_calls += 'S';
+    return __real_syncfs(fd);
+}
+int __wrap_fsync(int fd)
+{
+    g_calls += 'F';
+    return __real_fsync(fd);
+}
+}
+
+TEST(Checker, TextsOfABatchSyncOnceAndAKillLeavesEachOldOrNew)
+{
+    TempDir dir;
+    const std::string texts = dir.File("texty/2026"); // made with its parent
+    constexpr int kFiles = 4;
+    std::vector<std::string> fresh;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "s" + std::to_string(i);
+        WriteStatement(dir.File(name + ".bil"), [&](CUzData& d) { d.Item(1).m_strValue = name; });
+        CUzDocument doc;
+        doc.m_strPath = dir.File(name + ".bil");
+        std::string text;
+        ASSERT_TRUE(doc.Load() && doc.BuildText(text));
+        fresh.push_back(TextFileBytes(text, false));
+    }
+    for (int kill = 0; kill < kFiles; ++kill) {
+        SCOPED_TRACE(kill);
+        if (kill > 0)
+            for (int i = 0; i < kFiles; ++i)
+                WriteFile(texts + "/s" + std::to_string(i) + ".txt", "old " + std::to_string(i));
+        EXPECT_EQ(RunInChild([&] {
+                      g_renamesBeforeKill = kill;
+                      return Check({"--text", texts, dir.Path()}).status;
+                  }),
+                  -1);
+        for (int i = 0; i < kFiles; ++i) // the first `kill` new, whole; the others as they were
+            EXPECT_EQ(ReadFile(texts + "/s" + std::to_string(i) + ".txt"),
+                      i < kill ? fresh[std::size_t(i)] : kill > 0 ? "old " + std::to_string(i) : "");
+    }
+    // The next batch removes what the killed one left: one sync of the file
+    // system before the renames, one of the folder after them.
+    g_calls.clear();
+    EXPECT_EQ(Check({"--text", texts, dir.Path()}).status, 0);
+    EXPECT_EQ(g_calls, "S" + std::string(kFiles, 'R') + "F");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(texts))
+        left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"s0.txt", "s1.txt", "s2.txt", "s3.txt"}));
+    for (int i = 0; i < kFiles; ++i)
+        EXPECT_EQ(ReadFile(texts + "/s" + std::to_string(i) + ".txt"), fresh[std::size_t(i)]);
 }
