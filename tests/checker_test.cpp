@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <map>
+#include <sstream>
 #include <pty.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -31,8 +31,9 @@ struct Output {
     std::string out, err;
 };
 
-// The report goes to `report` when given.
-Output Check(std::vector<std::string> args, std::FILE* report = nullptr)
+// The report goes to `report` when given; with `terminal` the progress line
+// goes there at once.
+Output Check(std::vector<std::string> args, std::FILE* report = nullptr, std::FILE* terminal = nullptr)
 {
     args.insert(args.begin(), "bil-check");
     std::vector<char*> argv;
@@ -42,7 +43,8 @@ Output Check(std::vector<std::string> args, std::FILE* report = nullptr)
     std::size_t outLen = 0, errLen = 0;
     std::FILE* out = open_memstream(&outBuf, &outLen);
     std::FILE* err = open_memstream(&errBuf, &errLen);
-    const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), report ? report : out, err);
+    const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), report ? report : out,
+                                    terminal ? terminal : err, std::chrono::seconds(terminal ? 0 : 1));
     std::fclose(out);
     std::fclose(err);
     Output o{status, std::string(outBuf, outLen), std::string(errBuf, errLen)};
@@ -64,24 +66,20 @@ void WriteStatement(const std::string& path, const std::function<void(CUzData&)>
     WriteFile(path, bytes);
 }
 
-// A CSV or workbook file as Python's csv module or a spreadsheet library
-// reads it (tests/read_back.py).
-json ReadBack(const char* kind, const std::string& path)
+// A run's CSV and workbook as Python's csv module and a spreadsheet library
+// read them back, every cell as text (tests/read_back.py).
+json CsvAndWorkbook(const std::string& folder)
 {
-    const std::string command = std::string("/usr/bin/python3 " BIL_READ_BACK " ") + kind + " '" + path + "'";
-    std::FILE* pipe = popen(command.c_str(), "r");
+    TempDir out;
+    std::FILE* csv = std::fopen(out.File("r.csv").c_str(), "w");
+    Check({"--format=csv", "--xlsx", out.File("r.xlsx"), folder}, csv);
+    std::fclose(csv);
+    std::FILE* pipe = popen(("/usr/bin/python3 " BIL_READ_BACK " " + out.File("r.csv") + " " + out.File("r.xlsx")).c_str(), "r");
     std::string text;
-    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+    for (int c; (c = std::fgetc(pipe)) != EOF;)
         text += char(c);
-    if (pipe)
-        pclose(pipe);
+    pclose(pipe);
     return json::parse(text, nullptr, false);
-}
-
-// A cell or field as text: empty for none, numbers in digits.
-std::string Text(const json& v)
-{
-    return v.is_null() ? "" : v.is_string() ? v.get<std::string>() : std::to_string(v.get<long long>());
 }
 
 } // namespace
@@ -156,34 +154,24 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
     stat(dir.Path().c_str(), &after);
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec); // nothing made there, not even a probe
 
-    // The workbook says what the CSV says, row by row, with the statuses
-    // coloured; the CSV's facts are the statement's.
-    TempDir out;
-    std::FILE* csvFile = std::fopen(out.File("r.csv").c_str(), "w");
-    EXPECT_EQ(Check({"--format=csv", "--xlsx", out.File("r.xlsx"), dir.Path()}, csvFile).status, 1);
-    std::fclose(csvFile);
-    const json csv = ReadBack("csv", out.File("r.csv"))["rows"], book = ReadBack("xlsx", out.File("r.xlsx"));
+    // The workbook says what the CSV says, row by row, the statuses coloured;
+    // the CSV's facts are the statement's.
+    const json read = CsvAndWorkbook(dir.Path()), &csv = read["csv"], &book = read["rows"];
     ASSERT_EQ(csv.size(), 7u);
-    ASSERT_EQ(book["rows"].size(), 7u);
-    EXPECT_EQ(book["bold_head"], true);
-    EXPECT_EQ(book["frozen"], "A2");
-    EXPECT_EQ(book["filter"], "A1:P7");
-    const std::vector<std::string> clean(csv[1].begin() + 11, csv[1].end());
-    EXPECT_EQ(clean, (std::vector<std::string>{"Sklárna Šťáhlavy, a.s.", "477", "2023", "Ing. Petra Malá",
-                                               "+420 377 123 456", "mala@sklarna.cz", "7000", "6100", "7000", "6100"}));
-    const std::map<std::string, std::pair<std::string, json>> statuses = {
-        {"ok", {"v pořádku", nullptr}}, {"warnings", {"s upozorněním", "FFFFEB9C"}},
-        {"errors", {"s chybami", "FFFFC7CE"}}, {"unreadable", {"nečitelný", "FFFFC7CE"}}};
+    ASSERT_EQ(book.size(), 7u);
+    EXPECT_EQ(read["head"].dump(), R"([true,"A2","A1:P7"])");
+    EXPECT_EQ(json(std::vector(csv[1].begin() + 11, csv[1].end())).dump(),
+              R"(["Sklárna Šťáhlavy, a.s.","477","2023","Ing. Petra Malá","+420 377 123 456","mala@sklarna.cz",)"
+              R"("7000","6100","7000","6100"])");
+    EXPECT_EQ(read["fills"].dump(), R"(["","FFFFC7CE","FFFFC7CE","FFFFEB9C","FFFFC7CE","FFFFEB9C"])");
+    const char* statuses[] = {"Stav", "v pořádku", "s chybami", "s chybami", "s upozorněním", "nečitelný", "s upozorněním"};
     for (std::size_t i = 1; i < 7; ++i) {
-        const json& row = book["rows"][i];
-        SCOPED_TRACE(Text(row[0]));
-        EXPECT_EQ(Text(row[1]), statuses.at(csv[i][1]).first);
-        EXPECT_EQ(book["status_fills"][i - 1], statuses.at(csv[i][1]).second);
-        const std::string gaps = Text(csv[i][8]) + (csv[i][8] != "" && csv[i][10] != "" ? "; " : "") + Text(csv[i][10]);
-        EXPECT_EQ(Text(row[7]), gaps);
+        const json &row = book[i], &f = csv[i];
+        EXPECT_EQ(row[1], statuses[i]);
+        EXPECT_EQ(row[7], f[8].get<std::string>() + (f[8] != "" && f[10] != "" ? "; " : "") + f[10].get<std::string>());
         for (const auto& [cell, field] : {std::pair{0, 0}, {2, 11}, {3, 12}, {4, 13}, {5, 4}, {6, 6}, {8, 2}, {9, 14},
                                           {10, 15}, {11, 16}, {12, 17}, {13, 18}, {14, 19}, {15, 20}})
-            EXPECT_EQ(Text(row[cell]), Text(csv[i][field])) << cell;
+            EXPECT_EQ(row[cell], f[field]) << i << ", column " << cell;
     }
 }
 
@@ -199,38 +187,27 @@ TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
     // controls, a lone byte, an overlong form, a surrogate, U+FFFE, beyond
     // U+10FFFF; and one that is fine as it is. In name order.
     const std::string p = dir.Path() + "/";
-    std::vector<std::string> shown = {p + "?[2Jx?.bil", p + "A.BIL"};
-    for (const auto& [name, clean] : std::vector<std::pair<std::string, std::string>>{
+    std::string names = p + "?[2Jx?.bil\n" + p + "A.BIL\n";
+    for (const auto& [name, shown] : std::vector<std::pair<std::string, std::string>>{
              {"\x1b[2Jx\x9b.bil", ""}, {"a\x7f.bil", "a?.bil"}, {"výkaz € \xf0\x9f\x98\x80.bil", "výkaz € 😀.bil"},
              {"\xc0\xaf.bil", "??.bil"}, {"\xc2\x9b.bil", "??.bil"}, {"\xed\xa0\x80.bil", "???.bil"},
              {"\xef\xbf\xbe.bil", "???.bil"}, {"\xf4\x90\x80\x80.bil", "????.bil"}}) {
         WriteFile(dir.File(name), "");
-        if (!clean.empty())
-            shown.push_back(p + clean);
+        names += shown.empty() ? "" : p + shown + "\n";
     }
-    std::string human;
-    for (const std::string& name : shown)
-        human += name + (name == p + "A.BIL" ? ": v pořádku\n" : ": Chyba čtení ze souboru.\n");
-    EXPECT_EQ(Check({dir.Path()}).out, human + "\nSouborů: 9, v pořádku: 1, s chybami: 0, nečitelných: 8\n");
-
-    TempDir out;
-    std::FILE* csvFile = std::fopen(out.File("r.csv").c_str(), "w");
-    Check({"--format", "csv", "--xlsx", out.File("r.xlsx"), dir.Path()}, csvFile);
-    std::fclose(csvFile);
-    const json read[] = {ReadBack("csv", out.File("r.csv"))["rows"], ReadBack("xlsx", out.File("r.xlsx"))["rows"],
-                         json::parse(Check({"--format", "json", dir.Path()}).out)["files"]};
-    std::vector<std::string> csv, book, files;
-    for (const json& row : read[0])
-        csv.push_back(row[0]);
-    for (const json& row : read[1])
-        book.push_back(row[0]);
-    for (const json& file : read[2])
-        files.push_back(file["file"]);
-    shown.insert(shown.begin(), "file");
-    EXPECT_EQ(csv, shown);
-    shown[0] = "Soubor";
-    EXPECT_EQ(book, shown);
-    EXPECT_EQ(files, std::vector(shown.begin() + 1, shown.end()));
+    const json read = CsvAndWorkbook(dir.Path()), files = json::parse(Check({"--format", "json", dir.Path()}).out)["files"];
+    std::string fromHuman, fromCsv, fromBook, fromJson;
+    std::istringstream human(Check({dir.Path()}).out);
+    for (std::string line; std::getline(human, line) && !line.empty();)
+        fromHuman += line.substr(0, line.rfind(": ")) + "\n";
+    for (std::size_t i = 0; i < read["csv"].size(); ++i)
+        fromCsv += read["csv"][i][0].get<std::string>() + "\n", fromBook += read["rows"][i][0].get<std::string>() + "\n";
+    for (const json& file : files)
+        fromJson += file["file"].get<std::string>() + "\n";
+    EXPECT_EQ(fromHuman, names);
+    EXPECT_EQ(fromCsv, "file\n" + names);
+    EXPECT_EQ(fromBook, "Soubor\n" + names);
+    EXPECT_EQ(fromJson, names);
 
     const Output deep = Check({"-r", dir.Path(), BIL_FUZZ_SEEDS});
     EXPECT_NE(deep.out.find(p + "sub/deep.bil/e.bil: v pořádku\n" + p + "sub/pipe.bil: Chyba čtení ze souboru.\n"),
@@ -257,21 +234,36 @@ TEST(Checker, ReadsWhatItMayNotWrite)
     EXPECT_EQ(RunInChild([&] { return Check({dir.Path()}).out == expected ? 0 : 1; }, true), 0);
 
     // A valid file on a read-only mount, in a mount namespace of its own.
-    const std::string mount = dir.File("ro");
-    mkdir(mount.c_str(), 0755);
+    const std::string ro = dir.File("ro");
+    mkdir(ro.c_str(), 0755);
     EXPECT_EQ(RunInChild([&] {
-                  if (unshare(CLONE_NEWNS) || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
-                      ::mount("tmpfs", mount.c_str(), "tmpfs", 0, nullptr))
+                  if (unshare(CLONE_NEWNS) || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+                      mount("tmpfs", ro.c_str(), "tmpfs", 0, nullptr))
                       return 3;
-                  WriteStatement(mount + "/a.bil");
-                  if (::mount(nullptr, mount.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr))
-                      return 4;
-                  return Check({mount + "/a.bil"}).out.rfind(mount + "/a.bil: v pořádku\n", 0) == 0 ? 0 : 1;
+                  WriteStatement(ro + "/a.bil");
+                  return mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) ? 4
+                         : Check({ro + "/a.bil"}).out.starts_with(ro + "/a.bil: v pořádku\n") ? 0 : 1;
               }),
               0);
 }
 
-TEST(Checker, TextFilesAreTheWizardsBytesAndNeverReplaceAnInput)
+// Planted in the calls that put a batch's texts on disk: their order is
+// logged, and the process can be killed at a rename.
+std::string g_calls;
+int g_renamesBeforeKill = -1;
+extern "C" {
+int __real_rename(const char* from, const char* to), __real_syncfs(int fd), __real_fsync(int fd);
+int __wrap_rename(const char* from, const char* to)
+{
+    if (g_renamesBeforeKill-- == 0)
+        raise(SIGKILL);
+    return g_calls += 'R', __real_rename(from, to);
+}
+int __wrap_syncfs(int fd) { return g_calls += 'S', __real_syncfs(fd); }
+int __wrap_fsync(int fd) { return g_calls += 'F', __real_fsync(fd); }
+}
+
+TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
 {
     TempDir dir;
     WriteStatement(dir.File("journey.bil"));
@@ -300,6 +292,27 @@ TEST(Checker, TextFilesAreTheWizardsBytesAndNeverReplaceAnInput)
           dir.File("b/journey.bil") + ",errors,,,,,,,,,," + dir.File("journey.txt") +
               ",Textový soubor stejného jména už zapsal jiný soubor dávky.,"})
         EXPECT_NE(clash.out.find(row), std::string::npos) << row;
+
+    // A batch killed at each of its renames: every text is its new content
+    // or its old one, whole. The next batch removes what a killed one left,
+    // syncing the file system once before the renames and the folder after.
+    TempDir k;
+    for (const std::string name : {"s0", "s1", "s2"})
+        WriteStatement(k.File(name + ".bil"), [&](CUzData& d) { d.Item(1).m_strValue = name; });
+    const auto textOf = [&](const std::string& folder, int i) { return ReadFile(k.File(folder + "/s" + char('0' + i) + ".txt")); };
+    g_calls.clear();
+    EXPECT_EQ(Check({"--text", k.File("new/2026"), k.Path()}).status, 0); // the folder made with its parent
+    EXPECT_EQ(g_calls, "SRRRF");
+    mkdir(k.File("old").c_str(), 0700);
+    for (int kill = 0; kill < 3; ++kill) {
+        for (int i = 0; i < 3; ++i)
+            WriteFile(k.File("old/s") + char('0' + i) + ".txt", "old");
+        EXPECT_EQ(RunInChild([&] { return g_renamesBeforeKill = kill, Check({"--text", k.File("old"), k.Path()}).status; }), -1);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(textOf("old", i), i < kill ? textOf("new/2026", i) : "old") << kill << i;
+    }
+    EXPECT_EQ(Check({"--text", k.File("old"), k.Path()}).status, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(k.File("old")), {}), 3);
 }
 
 TEST(Checker, ExitStatusAndOptions)
@@ -348,97 +361,15 @@ TEST(Checker, ExitStatusAndOptions)
 TEST(Checker, ProgressLineOnATerminalIsWipedBeforeTheReport)
 {
     TempDir dir;
-    for (const char* name : {"a.bil", "b.bil", "c.bil"})
+    for (const char* name : {"a.bil", "b.bil"})
         WriteStatement(dir.File(name));
     int terminal, slave;
     ASSERT_EQ(openpty(&terminal, &slave, nullptr, nullptr, nullptr), 0);
-    termios raw;
-    tcgetattr(slave, &raw);
-    cfmakeraw(&raw);
-    tcsetattr(slave, TCSANOW, &raw);
-    std::FILE* out = fdopen(dup(slave), "w");
-    std::FILE* err = fdopen(slave, "w");
-    std::string args[] = {"bil-check", dir.Path()};
-    char* argv[] = {args[0].data(), args[1].data()};
-    EXPECT_EQ(checker::Run(2, argv, out, err, std::chrono::milliseconds(0)), 0);
-    std::fclose(out);
-    std::fclose(err);
-    std::string seen;
-    char buf[4096];
-    for (ssize_t n; (n = read(terminal, buf, sizeof buf)) > 0;)
-        seen.append(buf, std::size_t(n));
+    std::FILE* tty = fdopen(slave, "w");
+    EXPECT_EQ(Check({dir.Path()}, nullptr, tty).out.rfind(dir.File("a.bil: v pořádku\n"), 0), 0u);
+    std::fclose(tty);
+    char seen[64];
+    EXPECT_EQ(std::string(seen, std::size_t(std::max(read(terminal, seen, sizeof seen), ssize_t(0)))),
+              "\r1 / 2\r2 / 2\r\033[K");
     close(terminal);
-    const std::string p = dir.Path() + "/";
-    EXPECT_EQ(seen, "\r1 / 3\r2 / 3\r3 / 3\r\033[K" + p + "a.bil: v pořádku\n" + p + "b.bil: v pořádku\n" + p +
-                        "c.bil: v pořádku\n\nSouborů: 3, v pořádku: 3, s chybami: 0, nečitelných: 0\n");
-}
-
-// Planted in the calls that put a batch's texts on disk: their order is
-// logged, and the process can be killed at a rename.
-std::string g_calls;
-int g_renamesBeforeKill = -1;
-extern "C" {
-int __real_rename(const char* from, const char* to);
-int __real_syncfs(int fd);
-int __real_fsync(int fd);
-int __wrap_rename(const char* from, const char* to)
-{
-    if (g_renamesBeforeKill-- == 0)
-        raise(SIGKILL);
-    g_calls += 'R';
-    return __real_rename(from, to);
-}
-int __wrap_syncfs(int fd)
-{
-    g_calls += 'S';
-    return __real_syncfs(fd);
-}
-int __wrap_fsync(int fd)
-{
-    g_calls += 'F';
-    return __real_fsync(fd);
-}
-}
-
-TEST(Checker, TextsOfABatchSyncOnceAndAKillLeavesEachOldOrNew)
-{
-    TempDir dir;
-    const std::string texts = dir.File("texty/2026"); // made with its parent
-    constexpr int kFiles = 4;
-    std::vector<std::string> fresh;
-    for (int i = 0; i < kFiles; ++i) {
-        const std::string name = "s" + std::to_string(i);
-        WriteStatement(dir.File(name + ".bil"), [&](CUzData& d) { d.Item(1).m_strValue = name; });
-        CUzDocument doc;
-        doc.m_strPath = dir.File(name + ".bil");
-        std::string text;
-        ASSERT_TRUE(doc.Load() && doc.BuildText(text));
-        fresh.push_back(TextFileBytes(text, false));
-    }
-    for (int kill = 0; kill < kFiles; ++kill) {
-        SCOPED_TRACE(kill);
-        if (kill > 0)
-            for (int i = 0; i < kFiles; ++i)
-                WriteFile(texts + "/s" + std::to_string(i) + ".txt", "old " + std::to_string(i));
-        EXPECT_EQ(RunInChild([&] {
-                      g_renamesBeforeKill = kill;
-                      return Check({"--text", texts, dir.Path()}).status;
-                  }),
-                  -1);
-        for (int i = 0; i < kFiles; ++i) // the first `kill` new, whole; the others as they were
-            EXPECT_EQ(ReadFile(texts + "/s" + std::to_string(i) + ".txt"),
-                      i < kill ? fresh[std::size_t(i)] : kill > 0 ? "old " + std::to_string(i) : "");
-    }
-    // The next batch removes what the killed one left: one sync of the file
-    // system before the renames, one of the folder after them.
-    g_calls.clear();
-    EXPECT_EQ(Check({"--text", texts, dir.Path()}).status, 0);
-    EXPECT_EQ(g_calls, "S" + std::string(kFiles, 'R') + "F");
-    std::vector<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(texts))
-        left.push_back(e.path().filename());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"s0.txt", "s1.txt", "s2.txt", "s3.txt"}));
-    for (int i = 0; i < kFiles; ++i)
-        EXPECT_EQ(ReadFile(texts + "/s" + std::to_string(i) + ".txt"), fresh[std::size_t(i)]);
 }
