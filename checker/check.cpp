@@ -6,7 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
+#include <filesystem>
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -73,17 +73,6 @@ Status FileReport::GetStatus() const
     return gaps.empty() ? Status::Clean : Status::Warnings;
 }
 
-int RecordingHost::MessageBox(const std::string& text, unsigned style)
-{
-    boxes.push_back(text);
-    return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
-}
-
-bool RecordingHost::OpenFileName(std::string&, const std::string&, const std::string&)
-{
-    return false;
-}
-
 void FindStatements(const std::string& folder, bool recursive, std::vector<std::string>& files,
                     std::vector<std::string>& unreadable)
 {
@@ -140,20 +129,10 @@ bool Checker::IsInput(const std::string& path) const
     return stat(path.c_str(), &st) == 0 && m_inputs.count(Identity(st));
 }
 
-std::string Checker::TakeMessages()
-{
-    std::string text;
-    for (const std::string& box : m_host.boxes)
-        text += (text.empty() ? "" : " ") + Utf8(box);
-    m_host.boxes.clear();
-    return text;
-}
-
 void Checker::Check(const std::string& path, std::vector<FileReport>& batch)
 {
     FileReport& report = batch.emplace_back();
     report.path = path;
-    m_host.boxes.clear();
 
     // Read access only: the folder is left as it is, whatever the outcome.
     CUzData& data = m_doc.m_data;
@@ -181,7 +160,7 @@ void Checker::StageText(FileReport& report, std::size_t index)
     report.textFile = m_textDir + "/" + TextName(report.path);
     std::string text;
     if (!m_doc.BuildText(text)) {
-        report.textError = TakeMessages();
+        report.textError = Utf8(LoadText(10018));
         return;
     }
     struct stat st;
@@ -206,11 +185,12 @@ void Checker::StageText(FileReport& report, std::size_t index)
     }
     m_staged.push_back({index, std::move(file)});
     // A text through a link is renamed in the folder of the file it names.
-    char* real = lstat(report.textFile.c_str(), &st) == 0 && S_ISLNK(st.st_mode)
-                     ? realpath(report.textFile.c_str(), nullptr)
-                     : nullptr;
-    const std::string target = real ? real : report.textFile;
-    std::free(real);
+    std::error_code ec;
+    std::string target = report.textFile;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const std::string real = std::filesystem::canonical(target, ec);
+        target = ec ? target : real; // a dangling link is replaced itself
+    }
     m_folders.insert(target.substr(0, target.find_last_of('/') + 1));
 }
 

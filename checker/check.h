@@ -50,16 +50,6 @@ struct FileReport {
     Status GetStatus() const;
 };
 
-// Records the message boxes instead of showing them; every question is
-// answered No.
-class RecordingHost : public IMessageHost {
-public:
-    int MessageBox(const std::string& text, unsigned style) override;
-    bool OpenFileName(std::string&, const std::string&, const std::string&) override;
-
-    std::vector<std::string> boxes; // Windows-1250
-};
-
 // The folder's statement files (*.bil in any letter case), sorted by name;
 // with `recursive` those of its subfolders too (links to folders are not
 // followed). Folders that cannot be read are added to `unreadable`.
@@ -90,14 +80,13 @@ public:
 
 private:
     void StageText(FileReport& report, std::size_t index);
-    std::string TakeMessages();
 
     struct Staged {
         std::size_t report; // in the batch
         fileio::StagedFile file;
     };
 
-    RecordingHost m_host;
+    SilentMessageHost m_host; // nothing asks or shows here
     IMessageHost* m_previousHost;
     CUzDocument m_doc;
     std::string m_textDir;

@@ -162,7 +162,10 @@ int Run(int argc, char** argv, std::FILE* out, std::FILE* err,
     const std::string problem = Parse(argc, argv, o);
     if (o.help || o.version) {
         std::fputs(o.help ? kHelp : "bil-check " BIL_VERSION "\n", out);
-        return std::fflush(out) == 0 && !std::ferror(out) ? 0 : 2;
+        if (std::fflush(out) == 0 && !std::ferror(out))
+            return 0;
+        std::fputs("bil-check: výsledek nelze zapsat.\n", err);
+        return 2;
     }
     const auto usage = [err](const std::string& what) {
         std::fprintf(err, "bil-check: %s\nNápovědu vypíše: bil-check --help\n", what.c_str());

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <utility>
 #include <sstream>
 #include <pty.h>
 #include <sched.h>
@@ -31,8 +32,8 @@ struct Output {
     std::string out, err;
 };
 
-// The report goes to `report` when given; with `terminal` the progress line
-// goes there at once.
+// The report goes to `report` when given; the progress line would show at
+// once, on `terminal` when given.
 Output Check(std::vector<std::string> args, std::FILE* report = nullptr, std::FILE* terminal = nullptr)
 {
     args.insert(args.begin(), "bil-check");
@@ -44,7 +45,7 @@ Output Check(std::vector<std::string> args, std::FILE* report = nullptr, std::FI
     std::FILE* out = open_memstream(&outBuf, &outLen);
     std::FILE* err = open_memstream(&errBuf, &errLen);
     const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), report ? report : out,
-                                    terminal ? terminal : err, std::chrono::seconds(terminal ? 0 : 1));
+                                    terminal ? terminal : err, std::chrono::seconds(0));
     std::fclose(out);
     std::fclose(err);
     Output o{status, std::string(outBuf, outLen), std::string(errBuf, errLen)};
@@ -142,24 +143,33 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
             facts += std::to_string(g["tag"].get<int>()) + " " + g["kind"].get<std::string>() + " ";
         EXPECT_EQ(facts, c.json);
     }
-    // A folder: its statements in name order, a missing file, the summary.
+    // A folder: its statements in name order, a missing file, a link loop,
+    // the summary; read as nobody, to whom one is read-only and the others
+    // another owner's. Nothing is made there, not even a probe.
+    chmod(dir.Path().c_str(), 0755);
+    chmod(dir.File("a.bil").c_str(), 0444);
+    ChownToNobody(dir.File("a.bil"));
+    symlink("h.bil", dir.File("h.bil").c_str());
     struct stat before, after;
     stat(dir.Path().c_str(), &before);
-    const Output all = Check({dir.Path(), dir.File("g.bil")});
-    EXPECT_EQ(all.status, 1);
-    EXPECT_EQ(all.out, batch + dir.File("g.bil") + ": Soubor neexistuje.\n\n"
-                       "Souborů: 7, v pořádku: 3, s chybami: 2, nečitelných: 2\n");
+    const std::string expected = batch + dir.File("h.bil") + ": Chyba čtení ze souboru.\n" + dir.File("g.bil") +
+                                 ": Soubor neexistuje.\n\nSouborů: 8, v pořádku: 3, s chybami: 2, nečitelných: 3\n";
+    EXPECT_EQ(RunInChild([&] {
+                  const Output all = Check({dir.Path(), dir.File("g.bil")});
+                  return all.status == 1 && all.out == expected ? 0 : (std::fputs(all.out.c_str(), stderr), 1);
+              }, true), 0);
+    stat(dir.Path().c_str(), &after);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    unlink(dir.File("h.bil").c_str());
     const auto summary = json::parse(Check({"--format=json", dir.Path()}).out)["summary"];
     EXPECT_EQ(summary.dump(), R"({"clean":3,"errors":2,"files":6,"unreadable":1,"warnings":2})");
-    stat(dir.Path().c_str(), &after);
-    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec); // nothing made there, not even a probe
 
     // The workbook says what the CSV says, row by row, the statuses coloured;
     // the CSV's facts are the statement's.
     const json read = CsvAndWorkbook(dir.Path()), &csv = read["csv"], &book = read["rows"];
     ASSERT_EQ(csv.size(), 7u);
     ASSERT_EQ(book.size(), 7u);
-    EXPECT_EQ(read["head"].dump(), R"([true,"A2","A1:P7"])");
+    EXPECT_EQ(read["head"].dump(), R"([true,"A2","A1:P7",true])");
     EXPECT_EQ(json(std::vector(csv[1].begin() + 11, csv[1].end())).dump(),
               R"(["Sklárna Šťáhlavy, a.s.","477","2023","Ing. Petra Malá","+420 377 123 456","mala@sklarna.cz",)"
               R"("7000","6100","7000","6100"])");
@@ -191,7 +201,8 @@ TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
     for (const auto& [name, shown] : std::vector<std::pair<std::string, std::string>>{
              {"\x1b[2Jx\x9b.bil", ""}, {"a\x7f.bil", "a?.bil"}, {"výkaz € \xf0\x9f\x98\x80.bil", "výkaz € 😀.bil"},
              {"\xc0\xaf.bil", "??.bil"}, {"\xc2\x9b.bil", "??.bil"}, {"\xed\xa0\x80.bil", "???.bil"},
-             {"\xef\xbf\xbe.bil", "???.bil"}, {"\xf4\x90\x80\x80.bil", "????.bil"}}) {
+             {"\xef\xbf\xbe.bil", "???.bil"}, {"\xf4\x90\x80\x80.bil", "????.bil"},
+             {"\xf8\x88\x80\x80\x80.bil", "?????.bil"}}) {
         WriteFile(dir.File(name), "");
         names += shown.empty() ? "" : p + shown + "\n";
     }
@@ -212,31 +223,17 @@ TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
     const Output deep = Check({"-r", dir.Path(), BIL_FUZZ_SEEDS});
     EXPECT_NE(deep.out.find(p + "sub/deep.bil/e.bil: v pořádku\n" + p + "sub/pipe.bil: Chyba čtení ze souboru.\n"),
               std::string::npos);
-    EXPECT_NE(deep.out.find("\nSouborů: 18, "), std::string::npos) << deep.out;
+    EXPECT_NE(deep.out.find("\nSouborů: 19, "), std::string::npos) << deep.out;
 }
 
-TEST(Checker, ReadsWhatItMayNotWrite)
+TEST(Checker, ReadsAValidFileOnAReadOnlyMount)
 {
     if (geteuid() != 0)
-        GTEST_SKIP() << "another owner's file and a read-only mount need root";
-    // Read-only, another owner's, a link loop; checked as nobody.
+        GTEST_SKIP() << "mounting needs root";
     TempDir dir;
-    chmod(dir.Path().c_str(), 0755);
-    WriteStatement(dir.File("mine.bil"));
-    ChownToNobody(dir.File("mine.bil"));
-    chmod(dir.File("mine.bil").c_str(), 0444);
-    WriteStatement(dir.File("theirs.bil"));
-    chmod(dir.File("theirs.bil").c_str(), 0644);
-    symlink("loop.bil", dir.File("loop.bil").c_str());
-    const std::string p = dir.Path() + "/",
-                      expected = p + "loop.bil: Chyba čtení ze souboru.\n" + p + "mine.bil: v pořádku\n" + p +
-                                 "theirs.bil: v pořádku\n\nSouborů: 3, v pořádku: 2, s chybami: 0, nečitelných: 1\n";
-    EXPECT_EQ(RunInChild([&] { return Check({dir.Path()}).out == expected ? 0 : 1; }, true), 0);
-
-    // A valid file on a read-only mount, in a mount namespace of its own.
     const std::string ro = dir.File("ro");
     mkdir(ro.c_str(), 0755);
-    EXPECT_EQ(RunInChild([&] {
+    EXPECT_EQ(RunInChild([&] { // in a mount namespace of its own
                   if (unshare(CLONE_NEWNS) || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
                       mount("tmpfs", ro.c_str(), "tmpfs", 0, nullptr))
                       return 3;
@@ -250,16 +247,18 @@ TEST(Checker, ReadsWhatItMayNotWrite)
 // Planted in the calls that put a batch's texts on disk: their order is
 // logged, and the process can be killed at a rename.
 std::string g_calls;
-int g_renamesBeforeKill = -1;
+int g_renamesBeforeKill = -1, g_renamesBeforeFailure = -1;
+bool g_syncfsFails = false;
 extern "C" {
 int __real_rename(const char* from, const char* to), __real_syncfs(int fd), __real_fsync(int fd);
 int __wrap_rename(const char* from, const char* to)
 {
     if (g_renamesBeforeKill-- == 0)
         raise(SIGKILL);
-    return g_calls += 'R', __real_rename(from, to);
+    g_calls += 'R';
+    return g_renamesBeforeFailure-- == 0 ? errno = EIO, -1 : __real_rename(from, to);
 }
-int __wrap_syncfs(int fd) { return g_calls += 'S', __real_syncfs(fd); }
+int __wrap_syncfs(int fd) { return g_calls += 'S', g_syncfsFails ? errno = EIO, -1 : __real_syncfs(fd); }
 int __wrap_fsync(int fd) { return g_calls += 'F', __real_fsync(fd); }
 }
 
@@ -268,7 +267,9 @@ TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
     TempDir dir;
     WriteStatement(dir.File("journey.bil"));
     // journey.txt is what the wizard's text page wrote with one TAB ticked.
-    EXPECT_EQ(Check({"--text", dir.File("out"), "--one-tab", dir.File("journey.bil")}).status, 0);
+    const Output golden = Check({"--text", dir.File("out"), "--one-tab", dir.File("journey.bil")});
+    EXPECT_EQ(golden.status, 0);
+    EXPECT_NE(golden.out.find("\n  Text: " + dir.File("out/journey.txt") + "\n"), std::string::npos);
     EXPECT_EQ(ReadFile(dir.File("out/journey.txt")), ReadFile(TestDataPath("journey.txt")));
     CUzDocument doc;
     doc.m_strPath = dir.File("journey.bil");
@@ -311,7 +312,28 @@ TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(textOf("old", i), i < kill ? textOf("new/2026", i) : "old") << kill << i;
     }
+    // A failed sync leaves every text as it was; a failed rename, its own.
+    for (const bool sync : {true, false}) {
+        for (int i = 0; i < 3; ++i)
+            WriteFile(k.File("old/s") + char('0' + i) + ".txt", "old");
+        g_syncfsFails = sync, g_renamesBeforeFailure = sync ? -1 : 1;
+        const Output o = Check({"--format=csv", "--text", k.File("old"), k.Path()});
+        g_syncfsFails = false, g_renamesBeforeFailure = -1;
+        for (int i = 0; i < 3; ++i) {
+            const std::string s = "s" + std::string(1, char('0' + i));
+            EXPECT_EQ(o.out.find(k.File(s + ".bil,errors,,,,,,,,,,") + k.File("old/" + s + ".txt,Chyba zápisu do souboru: Chyba disku.,")) !=
+                          std::string::npos, sync || i == 1) << sync << i;
+            EXPECT_EQ(textOf("old", i) == "old", sync || i == 1);
+        }
+    }
+    // A text through a link is renamed where the link leads, and that folder synced too.
+    mkdir(k.File("linked").c_str(), 0700);
+    std::filesystem::rename(k.File("old/s2.txt"), k.File("linked/s2.txt"));
+    symlink(k.File("linked/s2.txt").c_str(), k.File("old/s2.txt").c_str());
+    g_calls.clear();
     EXPECT_EQ(Check({"--text", k.File("old"), k.Path()}).status, 0);
+    EXPECT_EQ(g_calls, "SRRRFF");
+    EXPECT_EQ(textOf("linked", 2), textOf("new/2026", 2));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(k.File("old")), {}), 3);
 }
 
@@ -322,6 +344,11 @@ TEST(Checker, ExitStatusAndOptions)
     WriteStatement(dir.File("bad.bil"), [](CUzData& d) { d.Item(11).m_nNumber += 1; });
     const std::string statement = ReadFile(dir.File("ok.bil"));
     std::FILE* full = std::fopen("/dev/full", "w");
+    // A report one of whose writes failed, although the last went through.
+    bool failing = true;
+    std::FILE* lossy = fopencookie(&failing, "w", {nullptr, [](void* f, const char*, std::size_t n) {
+        return std::exchange(*static_cast<bool*>(f), false) ? (errno = EIO, ssize_t(-1)) : ssize_t(n); }, nullptr, nullptr});
+    setvbuf(lossy, nullptr, _IONBF, 0);
     const struct {
         std::vector<std::string> args;
         std::FILE* report;
@@ -334,7 +361,8 @@ TEST(Checker, ExitStatusAndOptions)
         {{dir.Path()}, nullptr, 1, dir.File("bad.bil") + ": obsahuje chyby\n"},
         // A report that cannot be written wins over the statements' errors.
         {{dir.Path()}, full, 2, "bil-check: výsledek nelze zapsat: Na disku není volné místo.\n"},
-        {{"--help"}, full, 2, ""},
+        {{"--help"}, full, 2, "bil-check: výsledek nelze zapsat.\n"},
+        {{dir.File("ok.bil")}, lossy, 2, "bil-check: výsledek nelze zapsat.\n"},
         {{"--xlsx", dir.File("none/s.xlsx"), dir.Path()}, nullptr, 2, "bil-check: sešit "},
         {{"--xlsx", dir.File("ok.bil"), dir.Path()}, nullptr, 2, "bil-check: sešit by přepsal vstupní soubor"},
         {{}, nullptr, 2, "bil-check: chybí soubor nebo složka\n"},
@@ -350,10 +378,12 @@ TEST(Checker, ExitStatusAndOptions)
         SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
         EXPECT_EQ(o.status, c.status);
         EXPECT_EQ((c.status == 2 ? o.err : o.out).rfind(c.said, 0), 0u) << o.out << o.err;
+        EXPECT_EQ(o.err.empty(), c.status != 2); // and no progress line off a terminal
         const bool usage = c.status == 2 && !c.report && o.out.empty();
         EXPECT_EQ(o.err.find("\nNápovědu vypíše: bil-check --help\n") != std::string::npos, usage);
     }
     std::fclose(full);
+    std::fclose(lossy);
     EXPECT_EQ(ReadFile(dir.File("ok.bil")), statement);
     EXPECT_FALSE(FileExists(dir.File("none")));
 }
