@@ -157,6 +157,29 @@ Outcome Failed(WriteResult result, int error)
 
 constexpr Outcome kOk{WriteResult::Ok, 0};
 
+// A descriptor closed on every path; Close() where closing must succeed.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+
+    int get() const { return m_fd; }
+    bool Close() { return close(std::exchange(m_fd, -1)) == 0; }
+
+private:
+    int m_fd;
+};
+
 WriteResult Report(const Outcome& o, int* error)
 {
     if (error)
@@ -239,25 +262,26 @@ bool IsTempName(const std::string& entry, const std::string& name)
 // this user that no running save holds locked. Anything else stays.
 void RemoveIfStale(const std::string& temp)
 {
-    const int fd = open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return;
+    const Fd fd(open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
-        st.st_nlink == 1 && flock(fd, LOCK_EX | LOCK_NB) == 0 && SameInode(fd, temp))
+    if (fd.get() >= 0 && fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == geteuid() && st.st_nlink == 1 && flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+        SameInode(fd.get(), temp))
         unlink(temp.c_str());
-    close(fd);
 }
 
-void RemoveStaleTemps(const Target& t)
+// Removes the stale temporary files in the folder `prefix` (with its
+// trailing slash, or empty) whose names `ours` recognises.
+template <typename Ours>
+void RemoveStale(const std::string& prefix, Ours ours)
 {
-    DIR* dir = opendir(t.prefix.empty() ? "." : t.prefix.c_str());
+    DIR* dir = opendir(prefix.empty() ? "." : prefix.c_str());
     if (!dir)
         return;
     std::vector<std::string> stale;
     while (const dirent* e = readdir(dir))
-        if (IsTempName(e->d_name, t.name))
-            stale.push_back(t.prefix + e->d_name);
+        if (ours(std::string(e->d_name)))
+            stale.push_back(prefix + e->d_name);
     closedir(dir);
     for (const std::string& temp : stale)
         RemoveIfStale(temp);
@@ -265,23 +289,22 @@ void RemoveStaleTemps(const Target& t)
 
 // Creates a temporary file of a name no other save uses, locked for as long
 // as it stays open, so that no other save takes it for a stale one.
-int CreateTemp(const Target& t, std::string& temp)
+Fd CreateTemp(const Target& t, std::string& temp)
 {
     for (int attempt = 0; attempt < 3; ++attempt) {
         std::string name = t.prefix + "." + t.name + ".XXXXXX" + kTempSuffix;
-        const int fd = mkostemps(name.data(), static_cast<int>(kTempSuffixLen), O_CLOEXEC);
-        if (fd < 0)
-            return -1;
+        Fd fd(mkostemps(name.data(), static_cast<int>(kTempSuffixLen), O_CLOEXEC));
+        if (fd.get() < 0)
+            return fd;
         // Between its creation and the lock another save's cleanup may have
         // taken it: then it is no longer under this name.
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && SameInode(fd, name)) {
+        if (flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && SameInode(fd.get(), name)) {
             temp = std::move(name);
             return fd;
         }
-        close(fd);
     }
     errno = EAGAIN;
-    return -1;
+    return Fd();
 }
 
 // The old file's owner, group and mode for the new one, or false when this
@@ -303,41 +326,38 @@ enum class TempStep { Written, InPlace, Failed };
 // target's owner, group and mode (a new file's: 0666 minus the umask). On
 // Written `fd` is open and locked. InPlace: no temporary file can stand in
 // for the target here (none can be made, or it could not keep the owner).
-TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, int& fd,
+TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Fd& fd,
                    std::string& temp, int& error)
 {
     if (t.exists && t.st.st_nlink > 1)
         return TempStep::InPlace; // a rename would part the links
     fd = CreateTemp(t, temp);
-    if (fd < 0) // folder not writable, name too long, no inode: in place
+    if (fd.get() < 0) // folder not writable, name too long, no inode: in place
         return TempStep::InPlace;
-    if (t.exists ? !TakeOver(fd, t.st) : fchmod(fd, 0666 & ~CurrentUmask()) != 0) {
-        unlink(temp.c_str());
-        close(fd);
-        fd = -1;
-        return TempStep::InPlace;
+    TempStep step = TempStep::Written;
+    if (t.exists ? !TakeOver(fd.get(), t.st) : fchmod(fd.get(), 0666 & ~CurrentUmask()) != 0) {
+        step = TempStep::InPlace;
+    } else if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || (sync && fsync(fd.get()) != 0)) {
+        error = errno;
+        step = TempStep::Failed;
     }
-    if (WriteAll(fd, bytes.data(), bytes.size()) && (!sync || fsync(fd) == 0))
-        return TempStep::Written;
-    error = errno;
-    unlink(temp.c_str());
-    close(fd);
-    fd = -1;
-    return TempStep::Failed;
+    if (step != TempStep::Written) {
+        unlink(temp.c_str());
+        fd = Fd();
+    }
+    return step;
 }
 
 // 0, or the errno of a folder that can be synced but failed to: a rename
 // whose folder was not synced may not survive a power cut.
 int SyncFolderOf(const std::string& prefix)
 {
-    const int fd = open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    const Fd fd(open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
         return 0; // a folder we may not read cannot be synced at all
-    int error = 0;
-    if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP && errno != EOPNOTSUPP)
-        error = errno;
-    close(fd);
-    return error;
+    if (fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return errno;
+    return 0;
 }
 
 bool PwriteAll(int fd, std::string_view bytes)
@@ -371,14 +391,12 @@ bool LockForWriting(int fd)
 
 Outcome WriteNewInPlace(const Target& t, std::string_view bytes)
 {
-    const int fd =
-        open(t.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0)
+    Fd fd(open(t.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
         return Failed(WriteResult::OpenFailed, errno);
     int error = 0;
-    if (!LockForWriting(fd) || !WriteAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0)
-        error = errno;
-    if (close(fd) != 0 && error == 0)
+    if (!LockForWriting(fd.get()) || !WriteAll(fd.get(), bytes.data(), bytes.size()) ||
+        fsync(fd.get()) != 0 || !fd.Close())
         error = errno;
     if (error != 0) {
         unlink(t.path.c_str());
@@ -393,41 +411,31 @@ Outcome WriteNewInPlace(const Target& t, std::string_view bytes)
 // A kill in the middle can leave a mix, which only a temporary file avoids.
 Outcome OverwriteInPlace(const Target& t, std::string_view bytes)
 {
-    const int fd = open(t.path.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return Failed(WriteResult::OpenFailed, errno);
+    Fd fd(open(t.path.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    if (!LockForWriting(fd) || fstat(fd, &st) != 0) {
-        const int error = errno;
-        close(fd);
-        return Failed(WriteResult::OpenFailed, error);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        close(fd);
+    if (fd.get() < 0 || !LockForWriting(fd.get()) || fstat(fd.get(), &st) != 0)
+        return Failed(WriteResult::OpenFailed, errno);
+    if (!S_ISREG(st.st_mode))
         return Failed(WriteResult::OpenFailed, kNotRegularFile);
-    }
     const auto oldSize = static_cast<std::size_t>(st.st_size);
     std::string old(std::min(oldSize, bytes.size()), '\0');
-    if (!PreadAll(fd, old)) {
-        const int error = errno;
-        close(fd);
-        return Failed(WriteResult::OpenFailed, error);
-    }
+    if (!PreadAll(fd.get(), old))
+        return Failed(WriteResult::OpenFailed, errno);
     // Until the file is cut to its new length, the old bytes beyond the new
     // ones are still there, and writing back those before makes it whole.
     int error = 0;
-    if (!PwriteAll(fd, bytes) || fsync(fd) != 0 ||
-        ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) {
+    if (!PwriteAll(fd.get(), bytes) || fsync(fd.get()) != 0 ||
+        ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0) {
         error = errno;
-        PwriteAll(fd, old);
-        if (ftruncate(fd, static_cast<off_t>(oldSize)) != 0) {
+        PwriteAll(fd.get(), old);
+        if (ftruncate(fd.get(), static_cast<off_t>(oldSize)) != 0) {
             // Nothing more can be done; the write error is reported below.
         }
-        fsync(fd);
-    } else if (fsync(fd) != 0) {
+        fsync(fd.get());
+    } else if (fsync(fd.get()) != 0) {
         error = errno; // the new contents are whole, but unconfirmed
     }
-    if (close(fd) != 0 && error == 0)
+    if (!fd.Close() && error == 0)
         error = errno;
     return error ? Failed(WriteResult::WriteFailed, error) : kOk;
 }
@@ -444,8 +452,9 @@ Outcome Replace(const std::string& path, std::string_view bytes)
     const Outcome examined = Examine(path, t);
     if (examined.result != WriteResult::Ok)
         return examined;
-    RemoveStaleTemps(t);
-    int fd = -1, error = 0;
+    RemoveStale(t.prefix, [&](const std::string& entry) { return IsTempName(entry, t.name); });
+    Fd fd;
+    int error = 0;
     std::string temp;
     switch (WriteTemp(t, bytes, true, fd, temp, error)) {
     case TempStep::InPlace:
@@ -460,11 +469,10 @@ Outcome Replace(const std::string& path, std::string_view bytes)
     if (rename(temp.c_str(), t.path.c_str()) != 0) {
         error = errno;
         unlink(temp.c_str());
-        close(fd);
         return Failed(WriteResult::WriteFailed, error);
     }
     error = SyncFolderOf(t.prefix);
-    if (close(fd) != 0 && error == 0)
+    if (!fd.Close() && error == 0)
         error = errno;
     return error ? Failed(WriteResult::WriteFailed, error) : kOk;
 }
@@ -479,16 +487,6 @@ WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* er
 StagedFile::StagedFile(StagedFile&& other) noexcept
     : m_temp(std::exchange(other.m_temp, {})), m_target(std::move(other.m_target))
 {
-}
-
-StagedFile& StagedFile::operator=(StagedFile&& other) noexcept
-{
-    if (this != &other) {
-        Discard();
-        m_temp = std::exchange(other.m_temp, {});
-        m_target = std::move(other.m_target);
-    }
-    return *this;
 }
 
 StagedFile::~StagedFile()
@@ -511,7 +509,8 @@ WriteResult StagedFile::Stage(const std::string& path, std::string_view bytes, i
     const Outcome examined = Examine(path, t);
     if (examined.result != WriteResult::Ok)
         return Report(examined, error);
-    int fd = -1, failure = 0;
+    Fd fd;
+    int failure = 0;
     std::string temp;
     switch (WriteTemp(t, bytes, false, fd, temp, failure)) {
     case TempStep::InPlace:
@@ -523,7 +522,7 @@ WriteResult StagedFile::Stage(const std::string& path, std::string_view bytes, i
     }
     // Closed at once, so a batch holds no more than one file open; its
     // unique name keeps it apart from every other save's.
-    if (close(fd) != 0) {
+    if (!fd.Close()) {
         failure = errno;
         unlink(temp.c_str());
         return Report(Failed(WriteResult::WriteFailed, failure), error);
@@ -547,12 +546,8 @@ WriteResult StagedFile::Commit(int* error)
 
 bool SyncFileSystem(const std::string& path)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = syncfs(fd) == 0;
-    close(fd);
-    return ok;
+    const Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.get() >= 0 && syncfs(fd.get()) == 0;
 }
 
 bool SyncFolder(const std::string& path)
@@ -563,19 +558,9 @@ bool SyncFolder(const std::string& path)
 
 void RemoveStaleTemps(const std::string& folder)
 {
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> stale;
-    const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-    while (const dirent* e = readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.starts_with('.') && name.ends_with(kTempSuffix))
-            stale.push_back(prefix + name);
-    }
-    closedir(dir);
-    for (const std::string& temp : stale)
-        RemoveIfStale(temp);
+    RemoveStale(folder.ends_with('/') ? folder : folder + "/", [](const std::string& entry) {
+        return entry.starts_with('.') && entry.ends_with(kTempSuffix);
+    });
 }
 
 bool IsTempFileOf(const std::string& path, const std::string& entry)

@@ -95,7 +95,6 @@ class StagedFile {
 public:
     StagedFile() = default;
     StagedFile(StagedFile&& other) noexcept;
-    StagedFile& operator=(StagedFile&& other) noexcept;
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     ~StagedFile();

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <grp.h>
 #include <sys/file.h>
@@ -33,7 +34,8 @@ int g_fsyncsLeft = -1; // fsyncs of written files that still succeed; -1: all
 int g_folderSyncError = 0; // what a folder's fsync fails with; 0: it works
 bool g_failClose = false, g_failRename = false, g_failUnlink = false;
 useconds_t g_fsyncDelay = 0, g_renameDelay = 0; // room for another save
-std::size_t g_largestAlloc = 0;
+std::size_t g_ioCap = 0; // most bytes one read or write moves; 0: all
+std::size_t g_largestAlloc = 0, g_allocLimit = SIZE_MAX;
 
 bool Written(int fd)
 {
@@ -48,6 +50,8 @@ int Fail(int error)
 void* Allocate(std::size_t size)
 {
     g_largestAlloc = std::max(g_largestAlloc, size);
+    if (size > g_allocLimit)
+        throw std::bad_alloc();
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
@@ -81,6 +85,27 @@ int __wrap_rename(const char* from, const char* to)
 int __wrap_unlink(const char* path)
 {
     return g_failUnlink ? Fail(EPERM) : __real_unlink(path);
+}
+// Short transfers, as signals and network file systems give them.
+ssize_t __real_read(int, void*, size_t);
+ssize_t __real_write(int, const void*, size_t);
+ssize_t __real_pread(int, void*, size_t, off_t);
+ssize_t __real_pwrite(int, const void*, size_t, off_t);
+ssize_t __wrap_read(int fd, void* p, size_t n)
+{
+    return __real_read(fd, p, g_ioCap ? std::min(n, g_ioCap) : n);
+}
+ssize_t __wrap_write(int fd, const void* p, size_t n)
+{
+    return __real_write(fd, p, g_ioCap ? std::min(n, g_ioCap) : n);
+}
+ssize_t __wrap_pread(int fd, void* p, size_t n, off_t at)
+{
+    return __real_pread(fd, p, g_ioCap ? std::min(n, g_ioCap) : n, at);
+}
+ssize_t __wrap_pwrite(int fd, const void* p, size_t n, off_t at)
+{
+    return __real_pwrite(fd, p, g_ioCap ? std::min(n, g_ioCap) : n, at);
 }
 }
 
@@ -162,6 +187,9 @@ TEST_F(StatementFile, LoadsAsTheFormatReadsOrGivesTheReadErrorAndAnEmptyStatemen
     negativeLoaded[0].number = 42;
     const std::string good = EncodeRecords(ReadRecords("journey.records"));
     const std::string rest = EncodeRecords(empty).substr(12);
+    Records lastText = empty;
+    lastText[133].text = "abcdefgh";
+    const std::string lastCut = EncodeRecords(lastText).substr(0, EncodeRecords(lastText).size() - 5);
     std::string wrongMiddleTag = EncodeRecords(empty);
     wrongMiddleTag[66 * 12] = 68; // record 67 claims tag 68
     // Sparse files: what a length field claims costs neither time nor memory.
@@ -186,6 +214,7 @@ TEST_F(StatementFile, LoadsAsTheFormatReadsOrGivesTheReadErrorAndAnEmptyStatemen
         {bytes(EncodeRecords(odd) + Le32(135) + "junk after the last record"), oddLoaded},
         {bytes(Le32(1) + Le32(-5) + Le32(42) + rest), negativeLoaded},
         {bytes(good.substr(0, good.size() - 1)), {}},
+        {bytes(lastCut), {}}, // the last text runs past the end
         {bytes(Le32(2) + rest.substr(0, 8) + rest), {}},
         {bytes(wrongMiddleTag), {}},
         {bytes(""), {}},
@@ -199,7 +228,9 @@ TEST_F(StatementFile, LoadsAsTheFormatReadsOrGivesTheReadErrorAndAnEmptyStatemen
         Dirty(doc.m_data);
         doc.m_data.m_errors[1] = {1, {3}};
         g_largestAlloc = 0;
+        g_ioCap = 1000; // the reads come in pieces
         EXPECT_EQ(doc.Load(), loaded.has_value());
+        g_ioCap = 0;
         EXPECT_LT(g_largestAlloc, std::size_t{1} << 20);
         EXPECT_TRUE(Holds(doc.m_data, loaded.value_or(empty)));
         EXPECT_EQ(doc.m_data.m_errors[1].m_nCount, 1); // loading keeps the failed rules
@@ -254,6 +285,51 @@ TEST_F(StatementFile, NamesThatLoadNothing)
     EXPECT_EQ(RunInChild([&] { return doc.Load() ? 100 : host.BoxId(0) - 10000; }, true), 4);
 }
 
+TEST_F(StatementFile, ReadsWithReadAccessOnlyAndCreatesNothing)
+{
+    const std::string good = EncodeRecords(ReadRecords("journey.records"));
+    const std::string readOnly = dir.File("jen čtení.bil"), secret = dir.File("tajny.bil");
+    WriteFile(readOnly, good);
+    WriteFile(secret, good);
+    chmod(readOnly.c_str(), 0444);
+    chmod(secret.c_str(), 0600);
+    ASSERT_EQ(symlink("smycka.bil", dir.File("smycka.bil").c_str()), 0);
+    chmod(dir.Path().c_str(), 0555); // nothing may be made here, even a probe
+    const std::pair<std::string, ReadResult> cases[] = {
+        {readOnly, ReadResult::Ok},
+        {dir.File("chybi.bil"), ReadResult::Missing},
+        {readOnly + "/x.bil", ReadResult::Missing},
+        {dir.File("smycka.bil"), ReadResult::Damaged},
+        {dir.Path(), ReadResult::Damaged},
+        {secret, ReadResult::Denied},
+    };
+    const std::map<ReadResult, std::string> texts = {
+        {ReadResult::Ok, ""}, {ReadResult::Missing, Windows1250("Soubor neexistuje.")},
+        {ReadResult::Damaged, LoadText(10009)}, {ReadResult::Denied, LoadText(10004)}};
+    const std::vector<std::string> before = Names(dir.Path());
+    const int nextFd = dup(0);
+    close(nextFd);
+    ChownToNobody(readOnly);
+    const int wrong = RunInChild(
+        [&] {
+            int mismatches = 0;
+            for (const auto& [path, result] : cases) {
+                fileio::FileIdentity identity;
+                Dirty(doc.m_data);
+                const ReadResult r = ReadStatementFile(path, doc.m_data, result == ReadResult::Ok ? &identity : nullptr);
+                mismatches += r != result || ReadResultText(r) != texts.at(result) ||
+                              !Holds(doc.m_data, r == ReadResult::Ok ? ReadRecords("journey.records") : EmptyRecords()) ||
+                              (r == ReadResult::Ok && identity != fileio::IdentifyFile(path));
+            }
+            const int fd = dup(0);
+            return mismatches + (fd != nextFd ? 100 : 0);
+        },
+        true);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(Names(dir.Path()), before);
+    EXPECT_EQ(ReadResultText(ReadResult::OpenFailed), LoadText(10006));
+}
+
 TEST_F(StatementFile, ShowFileErrorReportsACodeOnceWithItsIcon)
 {
     const std::tuple<std::int32_t, int, unsigned> cases[] = {
@@ -279,7 +355,7 @@ TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
     // name would be too long (L); in place because the folder is not the
     // user's to write, saved as an unprivileged user (F). A file-size limit
     // is an ordinary write error: nothing here ignores SIGXFSZ but the save.
-    enum Fault { None, FileSize, Fsync1, Fsync2, Close, Rename, FolderSync, FolderNoSync };
+    enum Fault { None, FileSize, Fsync1, Fsync2, Close, Rename, FolderSync, FolderNoSync, Short, Memory };
     enum After { Old, New, Absent };
     const struct {
         char where;
@@ -290,6 +366,8 @@ TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
         After after;
     } cases[] = {
         {'T', true, true, None, FileErrNone, 0, New},
+        {'T', true, true, Short, FileErrNone, 0, New}, // writes that move a part
+        {'T', true, true, Memory, FileErrWrite, ENOMEM, Old},
         {'T', true, true, FileSize, FileErrWrite, EFBIG, Old},
         {'T', true, true, Fsync1, FileErrWrite, EIO, Old},
         {'T', true, false, Close, FileErrWrite, EIO, New}, // after its rename
@@ -300,6 +378,7 @@ TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
         {'T', true, true, FolderSync, FileErrWrite, EIO, New},
         {'T', false, true, FolderNoSync, FileErrNone, 0, New},
         {'L', true, false, None, FileErrNone, 0, New},
+        {'L', true, true, Short, FileErrNone, 0, New},
         {'L', true, true, FileSize, FileErrWrite, EFBIG, Old},
         {'L', true, true, Fsync1, FileErrWrite, EIO, Old},
         {'L', true, false, Fsync2, FileErrWrite, EIO, New},
@@ -341,8 +420,15 @@ TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
                 g_folderSyncError = c.fault == FolderSync ? EIO : c.fault == FolderNoSync ? EINVAL : 0;
                 g_failClose = c.fault == Close;
                 g_failRename = c.fault == Rename;
+                g_ioCap = c.fault == Short ? 1000 : 0;
+                g_allocLimit = c.fault == Memory ? 2000 : SIZE_MAX;
+                const int nextFd = dup(0);
+                close(nextFd);
                 if (doc.Save() != (doc.m_nError == FileErrNone))
                     return 255;
+                const int fd = dup(0);
+                if (fd != nextFd)
+                    return 254; // a descriptor left open
                 return doc.m_nError * 40 + std::min(doc.m_nErrno, 39);
             },
             c.where == 'F');
