@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
-#include <utility>
 #include <sstream>
 #include <pty.h>
 #include <sched.h>
@@ -97,9 +96,10 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
         std::string json;  // status, rule numbers per year, tag and kind of each gap
     } cases[] = {
         {"a.bil", [](CUzData&) {}, "", "v pořádku\n", "ok,,,,,,,,,", "ok||"},
-        {"b.bil", [](CUzData& d) { d.Item(17).m_nNumber += 1; d.Item(56).m_nNumber -= 1; }, "",
-         "obsahuje chyby\n  Běžný rok, pravidlo 3: Stálá aktiva\n  Minulý rok, pravidlo 7: Cizí zdroje\n",
-         "errors,,3,Stálá aktiva,7,Cizí zdroje,,,,", "errors|3 |7 "},
+        {"b.bil", [](CUzData& d) { d.Item(17).m_nNumber += 1; d.Item(55).m_nNumber -= 1; d.Item(56).m_nNumber -= 1; }, "",
+         "obsahuje chyby\n  Běžný rok, pravidlo 3: Stálá aktiva\n  Běžný rok, pravidlo 7: Cizí zdroje\n"
+         "  Minulý rok, pravidlo 7: Cizí zdroje\n",
+         "errors,,3 7,Stálá aktiva; Cizí zdroje,7,Cizí zdroje,,,,", "errors|3 7 |7 "},
         {"c.bil", [](CUzData& d) { d.Item(3).m_strValue.clear(); d.Item(2).m_nNumber = -5; d.Item(10).m_nNumber = -1; }, "",
          "obsahuje chyby\n  Hlavička, chyba: položka Obec není vyplněna\n"
          "  Hlavička, chyba: položka Výrok auditora není vybrána\n  Hlavička, chyba: položka IČO je záporná\n",
@@ -248,7 +248,7 @@ TEST(Checker, ReadsAValidFileOnAReadOnlyMount)
 // logged, and the process can be killed at a rename.
 std::string g_calls;
 int g_renamesBeforeKill = -1, g_renamesBeforeFailure = -1;
-bool g_syncfsFails = false;
+bool g_syncfsFails = false, g_fsyncFails = false;
 extern "C" {
 int __real_rename(const char* from, const char* to), __real_syncfs(int fd), __real_fsync(int fd);
 int __wrap_rename(const char* from, const char* to)
@@ -259,7 +259,7 @@ int __wrap_rename(const char* from, const char* to)
     return g_renamesBeforeFailure-- == 0 ? errno = EIO, -1 : __real_rename(from, to);
 }
 int __wrap_syncfs(int fd) { return g_calls += 'S', g_syncfsFails ? errno = EIO, -1 : __real_syncfs(fd); }
-int __wrap_fsync(int fd) { return g_calls += 'F', __real_fsync(fd); }
+int __wrap_fsync(int fd) { return g_calls += 'F', g_fsyncFails ? errno = EIO, -1 : __real_fsync(fd); }
 }
 
 TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
@@ -312,18 +312,20 @@ TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(textOf("old", i), i < kill ? textOf("new/2026", i) : "old") << kill << i;
     }
-    // A failed sync leaves every text as it was; a failed rename, its own.
-    for (const bool sync : {true, false}) {
+    // A failed sync of the file system leaves every text as it was, a failed
+    // rename its own; after a failed sync of the folder the texts are new but
+    // unconfirmed. Each is an error of its text, with the reason.
+    for (const char fault : {'S', 'R', 'F'}) {
         for (int i = 0; i < 3; ++i)
             WriteFile(k.File("old/s") + char('0' + i) + ".txt", "old");
-        g_syncfsFails = sync, g_renamesBeforeFailure = sync ? -1 : 1;
+        g_syncfsFails = fault == 'S', g_renamesBeforeFailure = fault == 'R' ? 1 : -1, g_fsyncFails = fault == 'F';
         const Output o = Check({"--format=csv", "--text", k.File("old"), k.Path()});
-        g_syncfsFails = false, g_renamesBeforeFailure = -1;
+        g_syncfsFails = g_fsyncFails = false, g_renamesBeforeFailure = -1;
         for (int i = 0; i < 3; ++i) {
             const std::string s = "s" + std::string(1, char('0' + i));
             EXPECT_EQ(o.out.find(k.File(s + ".bil,errors,,,,,,,,,,") + k.File("old/" + s + ".txt,Chyba zápisu do souboru: Chyba disku.,")) !=
-                          std::string::npos, sync || i == 1) << sync << i;
-            EXPECT_EQ(textOf("old", i) == "old", sync || i == 1);
+                          std::string::npos, fault != 'R' || i == 1) << fault << i;
+            EXPECT_EQ(textOf("old", i) == "old", fault == 'S' || (fault == 'R' && i == 1)) << fault << i;
         }
     }
     // A text through a link is renamed where the link leads, and that folder synced too.
@@ -344,10 +346,10 @@ TEST(Checker, ExitStatusAndOptions)
     WriteStatement(dir.File("bad.bil"), [](CUzData& d) { d.Item(11).m_nNumber += 1; });
     const std::string statement = ReadFile(dir.File("ok.bil"));
     std::FILE* full = std::fopen("/dev/full", "w");
-    // A report one of whose writes failed, although the last went through.
-    bool failing = true;
-    std::FILE* lossy = fopencookie(&failing, "w", {nullptr, [](void* f, const char*, std::size_t n) {
-        return std::exchange(*static_cast<bool*>(f), false) ? (errno = EIO, ssize_t(-1)) : ssize_t(n); }, nullptr, nullptr});
+    // A report whose writes fail while its flush, with nothing left to write,
+    // succeeds.
+    std::FILE* lossy = fopencookie(nullptr, "w", {nullptr, [](void*, const char*, std::size_t) {
+        return errno = EIO, ssize_t(-1); }, nullptr, nullptr});
     setvbuf(lossy, nullptr, _IONBF, 0);
     const struct {
         std::vector<std::string> args;
@@ -358,11 +360,13 @@ TEST(Checker, ExitStatusAndOptions)
         {{"--rec", "--form=csv", dir.File("ok.bil")}, nullptr, 0, "file,status,"}, // abbreviated
         {{"-rh"}, nullptr, 0, "Použití: bil-check [volby] SOUBOR|SLOŽKA...\n"},  // bundled
         {{"--version"}, nullptr, 0, "bil-check " BIL_VERSION "\n"},
+        {{"--format=csv", "--format", "human", dir.File("ok.bil")}, nullptr, 0, dir.File("ok.bil: v pořádku\n")},
         {{dir.Path()}, nullptr, 1, dir.File("bad.bil") + ": obsahuje chyby\n"},
         // A report that cannot be written wins over the statements' errors.
         {{dir.Path()}, full, 2, "bil-check: výsledek nelze zapsat: Na disku není volné místo.\n"},
         {{"--help"}, full, 2, "bil-check: výsledek nelze zapsat.\n"},
         {{dir.File("ok.bil")}, lossy, 2, "bil-check: výsledek nelze zapsat.\n"},
+        {{"--version"}, lossy, 2, "bil-check: výsledek nelze zapsat.\n"},
         {{"--xlsx", dir.File("none/s.xlsx"), dir.Path()}, nullptr, 2, "bil-check: sešit "},
         {{"--xlsx", dir.File("ok.bil"), dir.Path()}, nullptr, 2, "bil-check: sešit by přepsal vstupní soubor"},
         {{}, nullptr, 2, "bil-check: chybí soubor nebo složka\n"},
