@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <tuple>
 #include <pty.h>
 #include <sched.h>
 #include <sys/mount.h>
@@ -211,13 +212,14 @@ TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
     std::istringstream human(Check({dir.Path()}).out);
     for (std::string line; std::getline(human, line) && !line.empty();)
         fromHuman += line.substr(0, line.rfind(": ")) + "\n";
-    for (std::size_t i = 0; i < read["csv"].size(); ++i)
-        fromCsv += read["csv"][i][0].get<std::string>() + "\n", fromBook += read["rows"][i][0].get<std::string>() + "\n";
-    for (const json& file : files)
-        fromJson += file["file"].get<std::string>() + "\n";
+    ASSERT_TRUE(read["csv"].size() == files.size() + 1 && read["rows"].size() == files.size() + 1);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        fromCsv += read["csv"][i + 1][0].get<std::string>() + "\n", fromBook += read["rows"][i + 1][0].get<std::string>() + "\n",
+            fromJson += files[i]["file"].get<std::string>() + "\n";
+    EXPECT_EQ(read["csv"][0][0].get<std::string>() + read["rows"][0][0].get<std::string>(), "fileSoubor");
     EXPECT_EQ(fromHuman, names);
-    EXPECT_EQ(fromCsv, "file\n" + names);
-    EXPECT_EQ(fromBook, "Soubor\n" + names);
+    EXPECT_EQ(fromCsv, names);
+    EXPECT_EQ(fromBook, names);
     EXPECT_EQ(fromJson, names);
 
     const Output deep = Check({"-r", dir.Path(), BIL_FUZZ_SEEDS});
@@ -351,12 +353,9 @@ TEST(Checker, ExitStatusAndOptions)
     std::FILE* lossy = fopencookie(nullptr, "w", {nullptr, [](void*, const char*, std::size_t) {
         return errno = EIO, ssize_t(-1); }, nullptr, nullptr});
     setvbuf(lossy, nullptr, _IONBF, 0);
-    const struct {
-        std::vector<std::string> args;
-        std::FILE* report;
-        int status;
-        std::string said; // the start of what it writes, or of its error
-    } cases[] = {
+    // Arguments, where the report goes, the status, the start of what it
+    // writes (or of its error).
+    const std::tuple<std::vector<std::string>, std::FILE*, int, std::string> cases[] = {
         {{"--rec", "--form=csv", dir.File("ok.bil")}, nullptr, 0, "file,status,"}, // abbreviated
         {{"-rh"}, nullptr, 0, "Použití: bil-check [volby] SOUBOR|SLOŽKA...\n"},  // bundled
         {{"--version"}, nullptr, 0, "bil-check " BIL_VERSION "\n"},
@@ -377,13 +376,13 @@ TEST(Checker, ExitStatusAndOptions)
         {{"--xlsx=", "a.bil"}, nullptr, 2, "bil-check: volba --xlsx potřebuje jméno\n"},
         {{"--one-tab", "a.bil"}, nullptr, 2, "bil-check: volba --one-tab platí jen s volbou --text\n"},
     };
-    for (const auto& c : cases) {
-        const Output o = Check(c.args, c.report);
-        SCOPED_TRACE(c.args.empty() ? "" : c.args[0]);
-        EXPECT_EQ(o.status, c.status);
-        EXPECT_EQ((c.status == 2 ? o.err : o.out).rfind(c.said, 0), 0u) << o.out << o.err;
-        EXPECT_EQ(o.err.empty(), c.status != 2); // and no progress line off a terminal
-        const bool usage = c.status == 2 && !c.report && o.out.empty();
+    for (const auto& [args, report, status, said] : cases) {
+        const Output o = Check(args, report);
+        SCOPED_TRACE(args.empty() ? "" : args[0]);
+        EXPECT_EQ(o.status, status);
+        EXPECT_EQ((status == 2 ? o.err : o.out).rfind(said, 0), 0u) << o.out << o.err;
+        EXPECT_EQ(o.err.empty(), status != 2); // and no progress line off a terminal
+        const bool usage = status == 2 && !report && o.out.empty();
         EXPECT_EQ(o.err.find("\nNápovědu vypíše: bil-check --help\n") != std::string::npos, usage);
     }
     std::fclose(full);
