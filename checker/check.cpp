@@ -194,12 +194,4 @@ std::string Utf8(const std::string& cp1250Text)
     return out;
 }
 
-std::string FieldName(const CUzData& data, int tag)
-{
-    std::string name = Utf8(data.Item(tag).m_strLabel);
-    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
-        name.pop_back();
-    return name;
-}
-
 } // namespace checker

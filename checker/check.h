@@ -83,7 +83,5 @@ private:
 
 // UTF-8 of a Windows-1250 text of the program (string table, labels).
 std::string Utf8(const std::string& cp1250Text);
-// An item's label as a field name: without the trailing blanks and colon.
-std::string FieldName(const CUzData& data, int tag);
 
 } // namespace checker

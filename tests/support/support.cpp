@@ -156,7 +156,8 @@ bool ScriptedHost::OpenFileName(std::string& path, const std::string& title, con
 int ScriptedHost::BoxId(std::size_t i) const
 {
     for (int id = 10000; id <= 10030 && i < boxes.size(); ++id)
-        if (StringTableUtf8(id) && LoadText(id) == boxes[i].text)
+        if (StringTableUtf8(id) && (boxes[i].text == LoadText(id) ||
+                                    boxes[i].text.starts_with(LoadText(id) + '\n')))
             return id;
     return 0;
 }

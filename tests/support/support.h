@@ -55,7 +55,8 @@ public:
     ~ScriptedHost() override { SetMessageHost(m_previous); }
     int MessageBox(const std::string& text, unsigned style) override;
     bool OpenFileName(std::string& path, const std::string&, const std::string& filter) override;
-    // The string-table id whose text the i-th box showed, or 0; all of them.
+    // The string-table id whose text the i-th box showed (maybe with lines
+    // of its own added), or 0; all of them.
     int BoxId(std::size_t i) const;
     std::vector<int> BoxIds() const;
 
