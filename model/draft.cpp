@@ -262,6 +262,7 @@ void CUzDraft::Unlock()
         close(m_lock);
     m_lock = -1;
     m_file.clear();
+    m_written.clear();
 }
 
 void CUzDraft::Discard()
@@ -283,18 +284,28 @@ bool CUzDraft::Write(const CUzDocument& doc)
         if (!MakeFolder(DraftFolder()) || !Lock(file))
             return false;
     }
-    std::string bytes;
+    const std::string path = AbsolutePath(doc.m_strPath);
+    std::string bytes, unchanged;
     try {
-        bytes = HeaderBytes(AbsolutePath(doc.m_strPath), doc.m_identity);
+        bytes = HeaderBytes(path, doc.m_identity);
         doc.m_data.WriteItems(bytes);
+        unchanged = bytes;
+        unchanged.erase(sizeof kMagic + 4 + path.size(), 8); // all but the time
     } catch (const std::bad_alloc&) {
         return false;
     }
+    // Nothing changed since the last draft (pages looked through): no need
+    // to write, and the draft keeps the time of the last change.
+    if (unchanged == m_written)
+        return true;
     // Private to the user, whatever the umask.
     const mode_t mask = umask(077);
     const fileio::WriteResult result = fileio::ReplaceFile(file, bytes);
     umask(mask);
-    return result == fileio::WriteResult::Ok;
+    if (result != fileio::WriteResult::Ok)
+        return false;
+    m_written = std::move(unchanged);
+    return true;
 }
 
 bool CUzDraft::Offer(CUzDocument& doc, const std::string& only)

@@ -49,6 +49,7 @@ private:
     bool Lock(const std::string& file);
     void Unlock();
 
-    std::string m_file; // the draft locked, or empty
-    int m_lock = -1;    // the lock file, held open
+    std::string m_file;    // the draft locked, or empty
+    int m_lock = -1;       // the lock file, held open
+    std::string m_written; // what it holds, but for the time
 };

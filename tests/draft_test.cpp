@@ -99,9 +99,13 @@ TEST_F(Drafts, ArePrivateHeldByTheirBilAndRestoredWithTheFilesIdentity)
         EXPECT_EQ(restored.m_data.Item(tag).m_strValue, doc.m_data.Item(tag).m_strValue);
         EXPECT_EQ(restored.m_data.Item(tag).m_nNumber, doc.m_data.Item(tag).m_nNumber);
     }
-    // Restored, it is held by the Bil that restored it, until done with.
+    // Restored, it is held by the Bil that restored it, until done with;
+    // written again only when something has changed.
     EXPECT_FALSE(CUzDraft().Offer(doc));
     EXPECT_TRUE(other.Write(restored));
+    const fileio::FileIdentity once = fileio::IdentifyFile(file);
+    EXPECT_TRUE(other.Write(restored));
+    EXPECT_EQ(fileio::IdentifyFile(file), once);
     other.Discard();
     EXPECT_EQ(Files(), 0);
 }
