@@ -64,18 +64,14 @@ std::string LockFileOf(const std::string& draft)
     return draft.substr(0, draft.size() - std::strlen(kDraftSuffix)) + kLockSuffix;
 }
 
-// The folder and those above it that are missing, private to the user.
-bool MakeFolder(const std::string& folder)
+// The folder and those above it that are missing, private to the user. One
+// that cannot be made shows when the lock file cannot be made in it.
+void MakeFolder(const std::string& folder)
 {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            break;
-    }
-    struct stat st;
-    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1))
+        mkdir(folder.substr(0, slash).c_str(), 0700);
+    mkdir(folder.c_str(), 0700);
 }
 
 void Append64(std::string& out, std::uint64_t value)
@@ -281,7 +277,8 @@ bool CUzDraft::Write(const CUzDocument& doc)
         return false;
     if (file != m_file) {
         Unlock();
-        if (!MakeFolder(DraftFolder()) || !Lock(file))
+        MakeFolder(DraftFolder());
+        if (!Lock(file))
             return false;
     }
     const std::string path = AbsolutePath(doc.m_strPath);

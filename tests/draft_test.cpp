@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -58,56 +57,47 @@ protected:
 
 } // namespace
 
-TEST_F(Drafts, ArePrivateHeldByTheirBilAndRestoredWithTheFilesIdentity)
+TEST_F(Drafts, AreRestoredWithTheFilesIdentityHeldAndWrittenBackAsRead)
 {
+    // A draft made as the format says, under the name its path hashes to
+    // (FNV-1a 64), left by a Bil that was killed.
     const std::string path = "/uz/a.bil", hand = DraftBytes(path);
-    CUzDocument doc, restored;
-    doc.m_strPath = path;
-    for (int tag = 1; tag <= kItemCount; ++tag) {
-        doc.m_data.Item(tag).m_strValue = tag % 3 ? "" : "x" + std::to_string(tag);
-        doc.m_data.Item(tag).m_nNumber = tag * 7 - 300;
-    }
-    doc.m_identity = {true, 0x0102030405060708, 42, 1234, -5};
-    const mode_t mask = umask(0);
-    auto draft = std::make_unique<CUzDraft>();
-    ASSERT_TRUE(draft->Write(doc));
-    umask(mask);
-    // Named by the path's FNV-1a hash, written as the format says (but for
-    // the time), in folders made private.
-    const std::string file = Folder() + "/4f5bb8727fd48620.draft", written = ReadFile(file);
+    const std::string file = Folder() + "/4f5bb8727fd48620.draft";
     EXPECT_EQ(DraftFileFor(path), file);
-    EXPECT_TRUE(written.substr(0, 21) == hand.substr(0, 21) && written.substr(29) == hand.substr(29));
-    for (const auto& [name, mode] : {std::pair{dir.Path() + "/state", 0700}, {Folder(), 0700}, {file, 0600}}) {
-        struct stat st {};
-        EXPECT_TRUE(stat(name.c_str(), &st) == 0 && (st.st_mode & 07777) == mode_t(mode)) << name;
-    }
-    // Held: another Bil neither offers nor writes it. Let go of (as by a
-    // crash), it is offered and restored.
-    CUzDraft other;
-    EXPECT_FALSE(other.Offer(restored) || other.Write(doc));
+    std::filesystem::create_directories(Folder());
     WriteFile(file, hand);
-    draft.reset();
+    CUzDraft draft, other;
+    CUzDocument doc, none;
     host.answers = {IDYES};
-    ASSERT_TRUE(other.Offer(restored));
+    ASSERT_TRUE(draft.Offer(doc));
     ASSERT_EQ(host.boxes.size(), 1u);
     EXPECT_EQ(host.boxes[0].text, Windows1250("Byl nalezen rozpracovaný výkaz pro soubor /uz/a.bil z "
                                               "14. 11. 2023 22:13 . Obnovit ? (Ne = zahodit)"));
     EXPECT_EQ(host.boxes[0].style, MB_ICONEXCLAMATION | MB_YESNO);
-    EXPECT_EQ(restored.m_strPath, path);
-    EXPECT_EQ(restored.m_identity, doc.m_identity);
-    for (int tag = 1; tag <= kItemCount; ++tag) {
-        EXPECT_EQ(restored.m_data.Item(tag).m_strValue, doc.m_data.Item(tag).m_strValue);
-        EXPECT_EQ(restored.m_data.Item(tag).m_nNumber, doc.m_data.Item(tag).m_nNumber);
-    }
-    // Restored, it is held by the Bil that restored it, until done with;
-    // written again only when something has changed.
-    EXPECT_FALSE(CUzDraft().Offer(doc));
-    EXPECT_TRUE(other.Write(restored));
+    EXPECT_EQ(doc.m_strPath, path);
+    EXPECT_EQ(doc.m_identity, (fileio::FileIdentity{true, 0x0102030405060708, 42, 1234, -5}));
+    // Held by the Bil that restored it: another one neither offers nor
+    // writes it (a lock file beside it).
+    EXPECT_TRUE(FileExists(Folder() + "/4f5bb8727fd48620.lock"));
+    EXPECT_FALSE(other.Offer(none) || other.Write(doc));
+    // Written back, it is what was read but for the time; again only when
+    // something has changed; gone when done with.
+    ASSERT_TRUE(draft.Write(doc));
+    const std::string written = ReadFile(file);
+    EXPECT_TRUE(written.substr(0, 21) == hand.substr(0, 21) && written.substr(29) == hand.substr(29));
     const fileio::FileIdentity once = fileio::IdentifyFile(file);
-    EXPECT_TRUE(other.Write(restored));
+    EXPECT_TRUE(draft.Write(doc));
     EXPECT_EQ(fileio::IdentifyFile(file), once);
-    other.Discard();
+    draft.Discard();
     EXPECT_EQ(Files(), 0);
+    EXPECT_FALSE(draft.Write(none)); // no statement, no draft
+    // Without an absolute XDG_STATE_HOME, in the home folder.
+    const char* home = std::getenv("HOME");
+    const std::string saved = home ? home : "";
+    setenv("XDG_STATE_HOME", "state", 1);
+    setenv("HOME", "/home/u", 1);
+    EXPECT_EQ(DraftFolder(), "/home/u/.local/state/bil");
+    setenv("HOME", saved.c_str(), 1);
 }
 
 TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
@@ -116,22 +106,22 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     CUzDocument doc;
     doc.m_strPath = dir.File("loaded.bil");
     doc.m_data.Item(1).m_strValue = "loaded";
-    const std::string good = DraftBytes("/uz/a.bil");
-    for (const std::string& bytes : {
-             std::string(), "BILDRAF2" + good.substr(8), // another format
-             good.substr(0, 8) + Le(0, 4), good.substr(0, 8) + Le(0x7FFFFFFF, 4) + "/uz/a.bil",
-             DraftBytes("uz/a.bil"), DraftBytes(std::string("/uz/a.bil\0", 10)),
-             DraftBytes("/uz/a.bil", 2), good.substr(0, 40), // cut in the identity
-             DraftBytes("/uz/a.bil", 1, kItemCount - 1),
-             DraftBytes("/uz/b.bil"), // another statement's
+    // Each under the name of the path it holds, if any.
+    const std::string a = "/uz/a.bil", good = DraftBytes(a), relative = "uz/a.bil", zero("/uz/a.bil\0", 10);
+    for (const auto& [path, bytes] : std::initializer_list<std::pair<std::string, std::string>>{
+             {a, ""}, {a, "BILDRAF2" + good.substr(8)}, // another format
+             {a, good.substr(0, 8) + Le(0, 4)}, {a, good.substr(0, 8) + Le(0x7FFFFFFF, 4) + a},
+             {relative, DraftBytes(relative)}, {zero, DraftBytes(zero)}, {a, DraftBytes(a, 2)},
+             {a, good.substr(0, 40)}, // cut in the identity
+             {a, DraftBytes(a, 1, kItemCount - 1)}, {a, DraftBytes("/uz/b.bil")}, // another's
          }) {
         std::filesystem::create_directories(Folder());
-        WriteFile(DraftFileFor("/uz/a.bil"), bytes);
+        WriteFile(DraftFileFor(path), bytes);
         host.boxes.clear();
         EXPECT_FALSE(CUzDraft().Offer(doc));
         ASSERT_EQ(host.boxes.size(), 1u) << bytes.size();
         EXPECT_EQ(host.boxes[0].text, LoadText(10009) + Windows1250("\nRozpracovaný výkaz ") +
-                                          DraftFileFor("/uz/a.bil") + Windows1250(" je poškozený a byl odstraněn."));
+                                          DraftFileFor(path) + Windows1250(" je poškozený a byl odstraněn."));
         EXPECT_EQ(host.boxes[0].style, MB_ICONEXCLAMATION | MB_OK);
         EXPECT_EQ(Files(), 0);
     }
@@ -143,15 +133,22 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     EXPECT_FALSE(CUzDraft().Offer(doc) || CUzDraft().Offer(doc, "/uz/0"));
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(Files(), 3);
-    std::filesystem::remove_all(Folder());
+    std::filesystem::remove_all(dir.Path() + "/state");
 
-    // Three drafts left: the one of a statement being loaded is offered
-    // alone; of the others, one is restored and the last waits.
-    const std::string a = dir.File("a.bil"), b = dir.File("b.bil"), c = dir.File("c.bil");
-    for (const std::string& path : {a, b, c}) {
+    // Three drafts left, in folders made private: the one of a statement
+    // being loaded is offered alone; of the others, one is restored and the
+    // last waits.
+    const std::string b = dir.File("b.bil"), c = dir.File("c.bil");
+    const mode_t mask = umask(0);
+    for (const std::string& path : {dir.File("a.bil"), b, c}) {
         CUzDocument left;
         left.m_strPath = left.m_data.Item(1).m_strValue = path;
         EXPECT_TRUE(CUzDraft().Write(left));
+    }
+    umask(mask);
+    for (const auto& [name, mode] : {std::pair{dir.Path() + "/state", 0700}, {Folder(), 0700}, {DraftFileFor(b), 0600}}) {
+        struct stat st {};
+        EXPECT_TRUE(stat(name.c_str(), &st) == 0 && (st.st_mode & 07777) == mode_t(mode)) << name;
     }
     host.boxes.clear();
     host.answers = {IDNO, IDYES};
@@ -159,7 +156,7 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     EXPECT_FALSE(draft.Offer(doc, b));
     EXPECT_TRUE(Asked(0, b) && doc.m_data.Item(1).m_strValue == "loaded" && doc.m_strPath == dir.File("loaded.bil"));
     ASSERT_TRUE(draft.Offer(doc));
-    const std::string restored = doc.m_strPath, waiting = restored == a ? c : a;
+    const std::string restored = doc.m_strPath, waiting = restored == c ? dir.File("a.bil") : c;
     EXPECT_TRUE(Asked(1, restored) && host.boxes.size() == 2 && restored != b);
     EXPECT_EQ(doc.m_data.Item(1).m_strValue, restored);
     // Another Bil started now is offered only the one that waits.
