@@ -287,12 +287,4 @@ std::string Printable(const std::string& s)
     return out;
 }
 
-std::string FieldName(const CUzData& data, int tag)
-{
-    std::string name = Utf8(data.Item(tag).m_strLabel);
-    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
-        name.pop_back();
-    return name;
-}
-
 } // namespace checker

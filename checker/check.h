@@ -108,7 +108,5 @@ std::string Utf8(const std::string& cp1250Text);
 // a hostile name can neither steer a terminal nor break a CSV, JSON or XML
 // reader.
 std::string Printable(const std::string& s);
-// An item's label as a field name: without the trailing blanks and colon.
-std::string FieldName(const CUzData& data, int tag);
 
 } // namespace checker
