@@ -107,13 +107,20 @@ QString QtFileFilter(const std::string& pairs)
 namespace {
 
 // Runs a file dialog; the chosen name as the file system names it, or false.
-bool RunFileDialog(FileDialog& dlg, const std::string& filter, std::string& path)
+// A proposal is selected after the filter, which would change its extension.
+bool RunFileDialog(FileDialog& dlg, const std::string& filter, std::string& path,
+                   const std::string& proposal = {})
 {
     dlg.setObjectName("bilFileDialog");
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilter(QtFileFilter(filter));
+    if (!proposal.empty()) {
+        const QFileInfo file(FileNameText(proposal));
+        dlg.setDirectory(file.absolutePath());
+        dlg.selectFile(file.fileName());
+    }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
     const QString chosen = dlg.selectedFiles().first();
@@ -142,8 +149,5 @@ bool QtMessageHost::SaveFileName(std::string& path, const std::string& title,
     FileDialog dlg(DialogParent(), FromCp1250(title));
     // Saving asks before it replaces an existing file.
     dlg.setAcceptMode(QFileDialog::AcceptSave);
-    const QFileInfo proposal(FileNameText(path));
-    dlg.setDirectory(proposal.absolutePath());
-    dlg.selectFile(proposal.fileName());
-    return RunFileDialog(dlg, filter, path);
+    return RunFileDialog(dlg, filter, path, path);
 }

@@ -12,6 +12,7 @@
 #include "framework/text.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -214,9 +215,16 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
 
     // Again: the statement opened shows what was saved; the registered
     // capital [43] (a line in no rule) raised from 1800 to 2000, Esc answered
-    // No, the text file replaced after the question.
+    // No. Meanwhile another program puts a folder where the statement was:
+    // Finish asks, replaces the text file after the question, fails on the
+    // statement with its reason and saves it under its name in the home
+    // folder, as the save dialog proposes.
+    const std::string home = base + "/domov", saved = home + "/Účet.BIL";
+    std::filesystem::create_directory(home);
+    const std::string oldHome = std::getenv("HOME");
+    setenv("HOME", home.c_str(), 1);
     host.boxes.clear();
-    host.answers = {IDNO, IDYES};
+    host.answers = {IDNO, IDYES, IDYES, IDYES};
     sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
     const auto again = RunModal([&] {
         AnswerModals({TypeIntoFileDialog(path + "/Účet.BIL<Return>")});
@@ -230,17 +238,26 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
         EXPECT_EQ(Edit(1099)->text(), "1800");
         Keys("<Tab*6>2000<Return*6>");
         ASSERT_EQ(ActiveIndex(), int(PageText));
-        AnswerModals({TypeIntoFileDialog(path + "/výkaz<Return>")});
+        std::filesystem::remove(statement);
+        std::filesystem::create_directory(statement);
+        const ModalStep acceptProposal = [](QWidget* w) {
+            auto* save = qobject_cast<QFileDialog*>(w);
+            return save && save->acceptMode() == QFileDialog::AcceptSave && TypeIntoFileDialog("<Return>")(w);
+        };
+        AnswerModals({TypeIntoFileDialog(path + "/výkaz<Return>"), acceptProposal});
         Keys("<Return><Alt+D>");
     });
+    setenv("HOME", oldHome.c_str(), 1);
     EXPECT_EQ(again, int(QDialog::Accepted));
-    EXPECT_EQ(BoxIds(), (Ids{10029, 10028}));
+    EXPECT_EQ(BoxIds(), (Ids{10029, 0, 10028, 10006, 0}));
+    EXPECT_EQ(host.boxes.at(3).text, LoadText(10006) + Windows1250("\n" + statement + ": Nejde o obyčejný soubor."));
+    EXPECT_EQ(g_doc.m_strPath, saved);
     records[43 - 1].number = 2000;
     std::string changedText = goldenText;
     const std::size_t at = changedText.find("OR\t1800\t1800\r\n");
     ASSERT_NE(at, std::string::npos);
     changedText.replace(at, 14, "OR\t2000\t1800\r\n");
-    EXPECT_TRUE(ReadFile(statement) == EncodeRecords(records));
+    EXPECT_TRUE(ReadFile(saved) == EncodeRecords(records));
     EXPECT_TRUE(ReadFile(text) == changedText);
 }
 
