@@ -2,6 +2,7 @@
 
 #include "framework/qthost.h"
 #include "framework/resource.h"
+#include "model/document.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -22,10 +23,30 @@ CBilDlgPages::CBilDlgPages(int captionId, QWidget* parent, int firstPage)
 
 CBilDlgPages::~CBilDlgPages() = default;
 
+void CBilDlgPages::OnPageLeft(int from, int to)
+{
+    if (!m_pDraft)
+        return;
+    if (to == PageFile)
+        m_pDraft->Discard(); // back to the choice of a file: the changes are given up
+    else if (from == PageFile)
+        m_pDraft->Offer(g_doc, g_doc.m_strPath); // the statement loaded may have one waiting
+    else if (from != PageErrors && from != PageText)
+        m_pDraft->Write(g_doc); // the page's fields have been taken over
+}
+
 bool CUzApp::InitInstance()
 {
-    CBilDlgPages sheet(10002, nullptr, 0);
+    // A restored draft opens on the header page, its statement file chosen.
+    const int first = m_draft.Offer(g_doc) ? PageHlava : PageFile;
+    CBilDlgPages sheet(10002, nullptr, first);
+    sheet.m_pDraft = &m_draft;
+    m_pMainWnd = &sheet;
     sheet.DoModal();
+    m_pMainWnd = nullptr;
+    // Only Finish and a confirmed Cancel close the wizard: the statement is
+    // saved or given up.
+    m_draft.Discard();
     return false;
 }
 

@@ -3,6 +3,7 @@
 // when it closes.
 
 #include "framework/sheet.h"
+#include "model/draft.h"
 #include "pages/endpage.h"
 #include "pages/errorpage.h"
 #include "pages/figurepages.h"
@@ -29,12 +30,22 @@ public:
     CUzPageObj m_pageObj;
     CUzPageText m_pageText;
     QIcon m_hIcon;
+    // Where the statement's drafts go, when the application keeps them.
+    CUzDraft* m_pDraft = nullptr;
+
+protected:
+    void OnPageLeft(int from, int to) override;
 };
 
 class CUzApp {
 public:
-    // Runs the wizard; always false: the program ends when it closes.
+    // Offers the drafts an earlier run left, then runs the wizard; always
+    // false: the program ends when it closes.
     bool InitInstance();
+
+    CUzDraft m_draft;
+    // The wizard while it runs.
+    CBilDlgPages* m_pMainWnd = nullptr;
 };
 
 // Resources built into the program, the Czech framework texts and the

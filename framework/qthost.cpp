@@ -107,17 +107,43 @@ QString QtFileFilter(const std::string& pairs)
     return filters.join(QLatin1String(";;"));
 }
 
+namespace {
+
+// Runs a file dialog; the chosen name as the file system names it, or false.
+// A proposal is selected after the filter, which would change its extension.
+bool RunFileDialog(FileDialog& dlg, const std::string& filter, std::string& path,
+                   const std::string& proposal = {})
+{
+    dlg.setObjectName("bilFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(QtFileFilter(filter));
+    if (!proposal.empty()) {
+        const QFileInfo file(FileNameText(proposal));
+        dlg.setDirectory(file.absolutePath());
+        dlg.selectFile(file.fileName());
+    }
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return false;
+    return ChosenFileName(dlg.selectedFiles().first(), path);
+}
+
+} // namespace
+
 bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
                                  const std::string& filter)
 {
     FileDialog dlg(DialogParent(), FromCp1250(title));
-    dlg.setObjectName("bilFileDialog");
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setNameFilter(QtFileFilter(filter));
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return false;
-    return ChosenFileName(dlg.selectedFiles().first(), path);
+    return RunFileDialog(dlg, filter, path);
+}
+
+bool QtMessageHost::SaveFileName(std::string& path, const std::string& title,
+                                 const std::string& filter)
+{
+    FileDialog dlg(DialogParent(), FromCp1250(title));
+    // Saving asks before it replaces an existing file.
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    return RunFileDialog(dlg, filter, path, path);
 }

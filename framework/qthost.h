@@ -12,6 +12,8 @@ public:
     int MessageBox(const std::string& text, unsigned style) override;
     bool OpenFileName(std::string& path, const std::string& title,
                       const std::string& filter) override;
+    bool SaveFileName(std::string& path, const std::string& title,
+                      const std::string& filter) override;
 };
 
 // A file dialog whose chosen file may be new but whose folder must exist.

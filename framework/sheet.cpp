@@ -121,8 +121,11 @@ bool CPropertySheet::SetActivePage(int index)
 {
     if (!GetPage(index))
         return false;
-    if (CPropertyPage* current = GetActivePage(); current && !current->OnKillActive())
-        return false;
+    if (CPropertyPage* current = GetActivePage()) {
+        if (!current->OnKillActive())
+            return false;
+        OnPageLeft(m_active, index);
+    }
     return Activate(index);
 }
 
@@ -135,8 +138,11 @@ void CPropertySheet::Move(int step, int handlerResult)
         return;
     if (!GetActivePage()->OnKillActive())
         return;
+    OnPageLeft(m_active, target);
     Activate(target);
 }
+
+void CPropertySheet::OnPageLeft(int, int) {}
 
 bool CPropertySheet::Asked(unsigned button) const
 {

@@ -55,6 +55,8 @@ public:
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
+    // The page at `from` has let the wizard go to `to`, which is shown next.
+    virtual void OnPageLeft(int from, int to);
     void reject() override;
     // Return presses the focused push button, elsewhere Next or Finish.
     void keyPressEvent(QKeyEvent* event) override;

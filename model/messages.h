@@ -28,6 +28,16 @@ public:
     // the file system names it (UTF-8 bytes, never Windows-1250).
     virtual bool OpenFileName(std::string& path, const std::string& title,
                               const std::string& filter) = 0;
+
+    // The save dialog: `path` holds the proposal (file system bytes) and
+    // receives the choice, which the user has confirmed if it exists.
+    // Returns false on cancel. A host without one cancels.
+    virtual bool SaveFileName(std::string& path, const std::string& title,
+                              const std::string& filter)
+    {
+        (void)path, (void)title, (void)filter;
+        return false;
+    }
 };
 
 // A host for runs without a user (tools, benchmarks, fuzzing): shows
@@ -65,6 +75,13 @@ bool AskYesNo(int id, unsigned flags);
 // OK box, default icon.
 void ShowMessage(int id);
 
+// Why a file could not be written or opened, for the second line of a file
+// error's message (Windows-1250).
+std::string FileErrorReason(int error);
+// A file error's message: the string-table text of `id`, and on a second line
+// the file's name and the reason (none when `error` is 0).
+std::string FileErrorText(int id, const std::string& path, int error);
+
 // The longest path name the program takes, in characters as shown: the
 // open-file dialog's buffer, whose last place holds the terminating zero.
 inline constexpr int kMaxPathChars = 260;
@@ -75,3 +92,8 @@ inline constexpr int kMaxPathChars = 260;
 // false, `result` empty.
 bool BrowseFileName(std::string& result, const std::string& title,
                     const std::string& filter, const std::string& defExt);
+// Save dialog proposing `result`. On OK `result` holds the chosen path, with
+// `defExt` appended as above; cancel, failure or a path too long: false,
+// `result` as proposed.
+bool SaveFileName(std::string& result, const std::string& title, const std::string& filter,
+                  const std::string& defExt);
