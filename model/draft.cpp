@@ -43,11 +43,6 @@ std::string AbsolutePath(const std::string& path)
     return out;
 }
 
-std::string BaseName(const std::string& path)
-{
-    return path.substr(path.find_last_of('/') + 1);
-}
-
 // 64-bit FNV-1a: stable across runs and builds, unlike std::hash.
 std::string HashName(const std::string& bytes)
 {
@@ -141,8 +136,7 @@ ReadResult ReadDraft(const std::string& file, DraftHeader& header, CUzData& data
     const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Damaged;
-    const bool ok = ReadHeader(fd, header) && BaseName(DraftFileFor(header.path)) == BaseName(file) &&
-                    data.ReadItems(fd);
+    const bool ok = ReadHeader(fd, header) && DraftFileFor(header.path) == file && data.ReadItems(fd);
     close(fd);
     return ok ? ReadResult::Ok : ReadResult::Damaged;
 }
@@ -337,7 +331,6 @@ bool CUzDraft::Offer(CUzDocument& doc, const std::string& only)
             std::swap(doc.m_data.Item(tag).m_strValue, data.Item(tag).m_strValue);
             doc.m_data.Item(tag).m_nNumber = data.Item(tag).m_nNumber;
         }
-        doc.m_data.ClearMarks();
         doc.m_strPath = header.path;
         doc.m_identity = header.identity;
         Unlock();

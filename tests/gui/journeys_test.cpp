@@ -103,8 +103,8 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
             Keys("<Return>");
             ASSERT_EQ(Edit(1007)->text(), path + "/Účet.BIL");
             EXPECT_TRUE(warning.contains(path + "/chybi"));
-            // Header: labels are the statement's own and name their fields
-            // on arrival. Back asks whether to give up the changes (No).
+            // Header: labels are the statement's own (bold where required)
+            // and name their fields on arrival. Back asks whether to give up the changes (No).
             // Next names the first missing field and goes to it; a mistyped
             // IČO is asked about (No) and selected to be typed again.
             Keys("<Alt+D>");
@@ -113,6 +113,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
             EXPECT_EQ(Caption(1029), QString::fromUtf8("Výrok auditora:"));
             EXPECT_EQ(Edit(1010)->accessibleName(), QString::fromUtf8("Obchodní jméno:"));
             EXPECT_EQ(Edit(1013)->accessibleName(), QString::fromUtf8("IČO:"));
+            EXPECT_TRUE(Active()->GetDlgItem(1016)->font().bold() && !Active()->GetDlgItem(1014)->font().bold());
             Keys("<Alt+Z>" + Typed({1}) + "<Tab>471<Tab>" + Typed({4}) + "<Return>");
             EXPECT_EQ(host.boxes.back().text, LoadText(10011) + Windows1250("\nChybí: Obec"));
             ASSERT_EQ(QApplication::focusWidget(), Edit(1017));
