@@ -40,8 +40,10 @@ protected:
 class CUzApp {
 public:
     // Offers the drafts an earlier run left, then runs the wizard; always
-    // false: the program ends when it closes.
-    bool InitInstance();
+    // false: the program ends when it closes. A statement file given (from
+    // the command line) is opened as the first page's browse and Next would,
+    // once the window is up; only its own draft is offered then.
+    bool InitInstance(const std::string& file = {});
 
     CUzDraft m_draft;
     // The wizard while it runs.

@@ -8,6 +8,7 @@
 #include "print/print.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QGuiApplication>
 
 #include <csignal>
@@ -15,8 +16,32 @@
 
 namespace {
 
-const QString kUsage = QStringLiteral("Použití: bil --pdf VÝSTUP.pdf VÝKAZ.bil\n"
+const QString kUsage = QStringLiteral("Použití: bil [VÝKAZ.bil]\n"
+                                      "         bil --pdf VÝSTUP.pdf VÝKAZ.bil\n"
                                       "         bil --order-pdf VÝSTUP.pdf VÝKAZ.bil\n");
+
+const QString kHelp = QStringLiteral(
+    "\n"
+    "Průvodce účetní závěrkou pro KT: hlavička, rozvaha, výkaz zisků a ztrát,\n"
+    "kontrola součtových pravidel, objednávka a text závěrky. Se jménem souboru\n"
+    "výkazu otevře průvodce s tímto výkazem načteným, jako by byl vybrán\n"
+    "tlačítkem \"...\" na první stránce a stisknuto Další.\n"
+    "\n"
+    "Volby:\n"
+    "  --pdf VÝSTUP.pdf        zapsat výkaz jako PDF pro sbírku listin, bez okna\n"
+    "  --order-pdf VÝSTUP.pdf  zapsat objednávku zveřejnění jako PDF, bez okna\n"
+    "  -h, --help              vypsat tuto nápovědu\n"
+    "  -v, --version           vypsat verzi programu\n"
+    "\n"
+    "Návratový kód s volbou --pdf nebo --order-pdf: 0 PDF je zapsáno, 1 výkaz\n"
+    "nelze přečíst, 2 chybně zadané volby nebo PDF nelze zapsat.\n");
+
+bool Print(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size()) &&
+           std::fflush(stdout) == 0;
+}
 
 void Error(const QString& message)
 {
@@ -42,8 +67,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
 {
     const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("VÝSTUP"));
     const QCommandLineOption orderPdf(QStringLiteral("order-pdf"), QString(), QStringLiteral("VÝSTUP"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     QCommandLineParser parser;
-    parser.addOptions({pdf, orderPdf});
+    parser.addOptions({pdf, orderPdf, help, version});
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
             return Usage(QStringLiteral("neznámá volba %1").arg(parser.unknownOptionNames().first()));
@@ -51,6 +78,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     }
     const QStringList statements = parser.positionalArguments();
     CommandLine cmd;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        cmd.action = parser.isSet(help) ? CommandLine::Action::Help : CommandLine::Action::Version;
+        return cmd;
+    }
     QStringList outputs = parser.values(pdf);
     if (!outputs.isEmpty())
         cmd.action = CommandLine::Action::StatementPdf;
@@ -58,8 +89,15 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         cmd.action = CommandLine::Action::OrderPdf;
         outputs += parser.values(orderPdf);
     }
-    if (cmd.action == CommandLine::Action::Wizard)
+    if (cmd.action == CommandLine::Action::Wizard) {
+        if (statements.size() > 1)
+            return Usage(QStringLiteral("zadejte nejvýše jeden soubor výkazu"));
+        // As the browse dialog gives it: absolute, in the file system's bytes.
+        if (!statements.isEmpty() &&
+            !FileNameBytes(QDir::current().absoluteFilePath(statements.first()), cmd.statement))
+            return Usage(QStringLiteral("jméno souboru obsahuje znak, který systém souborů neumí zapsat"));
         return cmd;
+    }
     if (outputs.size() != 1)
         return Usage(QStringLiteral("zadejte jen jeden soubor PDF"));
     if (statements.size() != 1)
@@ -76,6 +114,15 @@ int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
     if (cmd.action == CommandLine::Action::Usage) {
         Error(cmd.error);
         std::fputs(kUsage.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    if (cmd.action == CommandLine::Action::Help || cmd.action == CommandLine::Action::Version) {
+        const QString text = cmd.action == CommandLine::Action::Help
+                                 ? kUsage + kHelp
+                                 : QStringLiteral("bil %1\n").arg(QStringLiteral(BIL_VERSION));
+        if (Print(text))
+            return 0;
+        Error(QStringLiteral("výstup nelze zapsat"));
         return 2;
     }
     const QString out = FileNameText(cmd.output), in = FileNameText(cmd.statement);

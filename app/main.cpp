@@ -22,6 +22,6 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).baseName());
     InitGui();
     CUzApp uzApp;
-    uzApp.InitInstance();
+    uzApp.InitInstance(cmd.statement);
     return EXIT_SUCCESS;
 }

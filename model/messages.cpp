@@ -103,11 +103,7 @@ std::string FileErrorText(int id, const std::string& path, int error)
     return text;
 }
 
-namespace {
-
-// A dialog's choice as the program takes it: not too long for the dialog's
-// buffer, and with the default extension when the name has none.
-bool TakeChoice(const std::string& chosen, const std::string& defExt, std::string& result)
+bool TakeFileName(const std::string& chosen, const std::string& defExt, std::string& result)
 {
     if (chosen.empty() || cp1250::Utf8Length(chosen) >= std::size_t{kMaxPathChars})
         return false;
@@ -117,15 +113,13 @@ bool TakeChoice(const std::string& chosen, const std::string& defExt, std::strin
     return true;
 }
 
-} // namespace
-
 bool BrowseFileName(std::string& result, const std::string& title, const std::string& filter,
                     const std::string& defExt)
 {
     result.clear();
     std::string chosen;
     return g_host && g_host->OpenFileName(chosen, title, filter) &&
-           TakeChoice(chosen, defExt, result);
+           TakeFileName(chosen, defExt, result);
 }
 
 bool SaveFileName(std::string& result, const std::string& title, const std::string& filter,
@@ -133,5 +127,5 @@ bool SaveFileName(std::string& result, const std::string& title, const std::stri
 {
     std::string chosen = result;
     return g_host && g_host->SaveFileName(chosen, title, filter) &&
-           TakeChoice(chosen, defExt, result);
+           TakeFileName(chosen, defExt, result);
 }

@@ -92,6 +92,10 @@ inline constexpr int kMaxPathChars = 260;
 // false, `result` empty.
 bool BrowseFileName(std::string& result, const std::string& title,
                     const std::string& filter, const std::string& defExt);
+// A name as a file dialog's choice is taken: false when it does not fit the
+// dialog's buffer; otherwise `result` is the name, with `defExt` appended
+// when it has no extension or ends in a dot.
+bool TakeFileName(const std::string& chosen, const std::string& defExt, std::string& result);
 // Save dialog proposing `result`. On OK `result` holds the chosen path, with
 // `defExt` appended as above; cancel, failure or a path too long: false,
 // `result` as proposed.
