@@ -17,6 +17,7 @@ fits = all(sheet.column_dimensions[column[0].column_letter].width >=
            min(max(len(str(c.value or "")) for c in column), 60)
            for column in sheet.iter_cols())
 print(json.dumps({
+    "raw": open(sys.argv[1], newline="", encoding="utf-8").read(),
     "csv": rows,
     "rows": [["" if c.value is None else str(c.value) for c in row] for row in cells],
     "fills": [r[1].fill.fgColor.rgb if r[1].fill.fill_type else "" for r in cells[1:]],
