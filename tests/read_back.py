@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""Reads a CSV report and a workbook back as Python's csv module and a
-spreadsheet library read them, and prints what it found as JSON, every
-cell as text:  read_back.py CSV XLSX"""
+"""read_back.py CSV XLSX: the CSV report, its raw text too, and the workbook
+as Python's csv module and a spreadsheet library read them, as JSON."""
 import csv
 import json
 import sys
