@@ -26,10 +26,7 @@ namespace {
 
 using json = nlohmann::json;
 
-struct Output {
-    int status;
-    std::string out, err;
-};
+struct Output { int status; std::string out, err; };
 
 // The report goes to `report` when given; the progress line would show at
 // once, on `terminal` when given.
@@ -134,9 +131,9 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
               }, true), 0);
     unlink(dir.File("h.bil").c_str());
 
-    // The CSV and JSON say per file what the human report says; the workbook
-    // says what the CSV says, row by row, the statuses coloured. Nothing is
-    // made in the folder, not even a probe.
+    // The CSV (each record ending with CR LF) and JSON say per file what the
+    // human report says; the workbook says what the CSV says, row by row, the
+    // statuses coloured. Nothing is made in the folder, not even a probe.
     struct stat before, after;
     stat(dir.Path().c_str(), &before);
     const json files = json::parse(Check({"--format=json", dir.Path()}).out), read = CsvAndWorkbook(dir.Path());
@@ -153,7 +150,6 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
     const char* statuses[] = {"v pořádku", "s chybami", "s chybami", "s upozorněním", "nečitelný"};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
-        // Each record ends with CR LF.
         EXPECT_NE(read["raw"].get<std::string>().find("\r\n" + dir.File(cases[i].name) + "," + cases[i].csv + ","),
                   std::string::npos);
         const json& file = files["files"][i];
