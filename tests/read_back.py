@@ -1,7 +1,6 @@
 #!/usr/bin/python3
-"""Reads a CSV report and a workbook back as Python's csv module and a
-spreadsheet library read them, and prints what it found as JSON, every
-cell as text:  read_back.py CSV XLSX"""
+"""read_back.py CSV XLSX: the CSV report, its raw text too, and the workbook
+as Python's csv module and a spreadsheet library read them, as JSON."""
 import csv
 import json
 import sys
@@ -17,6 +16,7 @@ fits = all(sheet.column_dimensions[column[0].column_letter].width >=
            min(max(len(str(c.value or "")) for c in column), 60)
            for column in sheet.iter_cols())
 print(json.dumps({
+    "raw": open(sys.argv[1], newline="", encoding="utf-8").read(),
     "csv": rows,
     "rows": [["" if c.value is None else str(c.value) for c in row] for row in cells],
     "fills": [r[1].fill.fgColor.rgb if r[1].fill.fill_type else "" for r in cells[1:]],
