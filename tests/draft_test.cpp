@@ -1,6 +1,5 @@
-// Drafts: written privately, held by the Bil that writes them, offered one
-// after another, restored with the statement file's identity, declined,
-// damaged, and removed when the statement is done with.
+// Drafts: written privately, held by the Bil that writes them, offered one after another, restored
+// with the statement file's identity, declined, damaged, and removed when the statement is done with.
 
 #include "model/document.h"
 #include "model/draft.h"
@@ -38,13 +37,10 @@ protected:
         setenv("XDG_STATE_HOME", (dir.Path() + "/state").c_str(), 1);
         setenv("TZ", "UTC", 1);
         tzset();
+        std::filesystem::create_directories(Folder());
     }
     std::string Folder() const { return dir.Path() + "/state/bil"; }
-    long Files() const
-    {
-        std::error_code ec;
-        return std::distance(std::filesystem::directory_iterator(Folder(), ec), {});
-    }
+    long Files() const { return std::distance(std::filesystem::directory_iterator(Folder()), {}); }
     bool Asked(std::size_t box, const std::string& path) const
     {
         return host.boxes.size() > box &&
@@ -61,10 +57,8 @@ TEST_F(Drafts, AreRestoredWithTheFilesIdentityHeldAndWrittenBackAsRead)
 {
     // A draft made as the format says, under the name its path hashes to
     // (FNV-1a 64), left by a Bil that was killed.
-    const std::string path = "/uz/a.bil", hand = DraftBytes(path);
-    const std::string file = Folder() + "/4f5bb8727fd48620.draft";
+    const std::string path = "/uz/a.bil", hand = DraftBytes(path), file = Folder() + "/4f5bb8727fd48620.draft";
     EXPECT_EQ(DraftFileFor(path), file);
-    std::filesystem::create_directories(Folder());
     WriteFile(file, hand);
     CUzDraft draft, other;
     CUzDocument doc, none;
@@ -80,24 +74,22 @@ TEST_F(Drafts, AreRestoredWithTheFilesIdentityHeldAndWrittenBackAsRead)
     // writes it (a lock file beside it).
     EXPECT_TRUE(FileExists(Folder() + "/4f5bb8727fd48620.lock"));
     EXPECT_FALSE(other.Offer(none) || other.Write(doc));
-    // Written back, it is what was read but for the time; again only when
-    // something has changed; gone when done with.
+    // Written back, it is what was read but for the time; again only when something has changed.
     ASSERT_TRUE(draft.Write(doc));
     const std::string written = ReadFile(file);
     EXPECT_TRUE(written.substr(0, 21) == hand.substr(0, 21) && written.substr(29) == hand.substr(29));
     const fileio::FileIdentity once = fileio::IdentifyFile(file);
     EXPECT_TRUE(draft.Write(doc));
     EXPECT_EQ(fileio::IdentifyFile(file), once);
-    draft.Discard();
+    draft.Discard(); // done with: gone
     EXPECT_EQ(Files(), 0);
     EXPECT_FALSE(draft.Write(none)); // no statement, no draft
     // Without an absolute XDG_STATE_HOME, in the home folder.
-    const char* home = std::getenv("HOME");
-    const std::string saved = home ? home : "";
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("XDG_STATE_HOME", "state", 1);
     setenv("HOME", "/home/u", 1);
     EXPECT_EQ(DraftFolder(), "/home/u/.local/state/bil");
-    setenv("HOME", saved.c_str(), 1);
+    setenv("HOME", home.c_str(), 1);
 }
 
 TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
@@ -115,7 +107,6 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
              {a, good.substr(0, 40)}, // cut in the identity
              {a, DraftBytes(a, 1, kItemCount - 1)}, {a, DraftBytes("/uz/b.bil")}, // another's
          }) {
-        std::filesystem::create_directories(Folder());
         WriteFile(DraftFileFor(path), bytes);
         host.boxes.clear();
         EXPECT_FALSE(CUzDraft().Offer(doc));
@@ -135,9 +126,8 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     EXPECT_EQ(Files(), 3);
     std::filesystem::remove_all(dir.Path() + "/state");
 
-    // Three drafts left, in folders made private: the one of a statement
-    // being loaded is offered alone; of the others, one is restored and the
-    // last waits.
+    // Three drafts left, in folders made private: the one of a statement being loaded is offered
+    // alone; of the others, one is restored and the last waits.
     const std::string b = dir.File("b.bil"), c = dir.File("c.bil");
     const mode_t mask = umask(0);
     for (const std::string& path : {dir.File("a.bil"), b, c}) {
@@ -146,10 +136,8 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
         EXPECT_TRUE(CUzDraft().Write(left));
     }
     umask(mask);
-    for (const auto& [name, mode] : {std::pair{dir.Path() + "/state", 0700}, {Folder(), 0700}, {DraftFileFor(b), 0600}}) {
-        struct stat st {};
-        EXPECT_TRUE(stat(name.c_str(), &st) == 0 && (st.st_mode & 07777) == mode_t(mode)) << name;
-    }
+    for (const auto& [name, mode] : {std::pair{dir.Path() + "/state", 0700}, {Folder(), 0700}, {DraftFileFor(b), 0600}})
+        EXPECT_EQ(std::filesystem::status(name).permissions(), std::filesystem::perms(mode)) << name;
     host.boxes.clear();
     host.answers = {IDNO, IDYES};
     CUzDraft draft;
@@ -164,8 +152,7 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     CUzDocument fresh;
     EXPECT_FALSE(CUzDraft().Offer(fresh));
     EXPECT_TRUE(Asked(0, waiting) && host.boxes.size() == 1);
-    // Another statement loaded in this Bil starts a draft of its own; the
-    // restored one stays until done with.
+    // Another statement loaded in this Bil starts a draft of its own; the restored one stays.
     doc.m_strPath = dir.File("d.bil");
     EXPECT_TRUE(draft.Write(doc));
     EXPECT_EQ(Files(), 4);
