@@ -142,23 +142,10 @@ bool CUzDocument::Save()
 
 void CUzDocument::ShowFileError()
 {
-    static constexpr struct {
-        int id;
-        unsigned style;
-    } kReports[] = {
-        {0, 0},
-        {10006, MB_ICONHAND},
-        {10007, MB_ICONHAND},
-        {10008, MB_ICONHAND},
-        {10009, MB_ICONEXCLAMATION},
-        {10010, MB_ICONHAND},
-    };
-    if (m_nError == FileErrNone)
-        return;
-    if (m_nError > FileErrNone && m_nError <= FileErrWrite) {
-        const auto& r = kReports[m_nError];
-        AppMessageBox(FileErrorText(r.id, m_strPath, m_nErrno), r.style | MB_OK);
-    }
+    // Codes 1 to 5 are messages 10006 to 10010; only a read error warns.
+    if (m_nError >= FileErrOpen && m_nError <= FileErrWrite)
+        AppMessageBox(FileErrorText(10005 + m_nError, m_strPath, m_nErrno),
+                      (m_nError == FileErrRead ? MB_ICONEXCLAMATION : MB_ICONHAND) | MB_OK);
     m_nError = FileErrNone;
     m_nErrno = 0;
 }

@@ -304,6 +304,7 @@ TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
                           std::string::npos, fault != 'R' || i == 1) << fault << i;
             EXPECT_EQ(textOf("old", i) == "old", fault == 'S' || (fault == 'R' && i == 1)) << fault << i;
         }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(k.File("old")), {}), 3) << "temporary files left";
     }
     // A text through a link is renamed where the link leads. The file system
     // is synced once before the renames, each folder once after.

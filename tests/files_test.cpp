@@ -301,6 +301,13 @@ TEST_F(StatementFile, ReadsWithReadAccessOnlyAndCreatesNothing)
               }, true), 0);
     EXPECT_EQ(Names(dir.Path()), before);
     EXPECT_EQ(ReadResultText(ReadResult::OpenFailed), LoadText(10006));
+    // Replaced by a copy of the same size and time: another file all the same.
+    const fileio::FileIdentity original = fileio::IdentifyFile(readOnly);
+    WriteFile(dir.File("kopie.bil"), ReadFile(readOnly));
+    const timespec times[2] = {{0, UTIME_OMIT}, {original.mtimeNs / 1000000000, original.mtimeNs % 1000000000}};
+    utimensat(AT_FDCWD, dir.File("kopie.bil").c_str(), times, 0);
+    std::filesystem::rename(dir.File("kopie.bil"), readOnly);
+    EXPECT_NE(fileio::IdentifyFile(readOnly), original);
 }
 
 TEST_F(StatementFile, ShowFileErrorReportsACodeOnceWithItsIcon)
@@ -393,7 +400,7 @@ TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
                 g_folderSyncError = c.fault == FolderSync ? EIO : c.fault == FolderNoSync ? EINVAL : 0;
                 g_failClose = c.fault == Close;
                 g_failRename = c.fault == Rename;
-                g_ioCap = c.fault == Short ? 1000 : 0;
+                g_ioCap = c.fault == Short || c.fault == FileSize ? 1000 : 0;
                 g_allocLimit = c.fault == Memory ? 2000 : SIZE_MAX;
                 const int nextFd = dup(0);
                 close(nextFd);
@@ -517,8 +524,10 @@ TEST(Save, AKilledSaveLeavesOneTemporaryFileThatTheNextSaveRemoves)
     WriteFile(dir.File(".uz.bil.Ab12Cd.bil-tmp"), "left by a killed save");
     ASSERT_TRUE(doc.Save());
     EXPECT_EQ(temps(), std::vector<std::string>{});
-    // A temporary file a running save holds, or another user's, stays.
-    const std::string busy = dir.File(".uz.bil.busy01.bil-tmp");
+    // A temporary file a running save holds, or another user's, stays; so
+    // does a file of a name no save makes.
+    const std::string busy = dir.File(".uz.bil.busy01.bil-tmp"), foreign = dir.File(".uz.bil.x.bil-tmp");
+    WriteFile(foreign, "mine");
     const std::string others = dir.File(".uz.bil.other1.bil-tmp");
     WriteFile(busy, "busy");
     WriteFile(others, "other");
@@ -528,7 +537,7 @@ TEST(Save, AKilledSaveLeavesOneTemporaryFileThatTheNextSaveRemoves)
     doc.m_data.Item(114).m_strValue = "short";
     ASSERT_TRUE(doc.Save());
     close(held);
-    EXPECT_TRUE(ReadFile(busy) == "busy" && ReadFile(others) == "other");
+    EXPECT_TRUE(ReadFile(busy) == "busy" && ReadFile(others) == "other" && FileExists(foreign));
     CUzDocument again;
     again.m_strPath = doc.m_strPath;
     ASSERT_TRUE(again.Load());
