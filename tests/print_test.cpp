@@ -1,8 +1,5 @@
-// bil --pdf and --order-pdf as a script runs them, with no display: the PDF
-// read back by poppler's tools holds every row of the statement text, the
-// failed-rule box exactly when rules fail, the orderer's data, long texts
-// whole; it is A4 with its fonts embedded and no page over the register's
-// 150 kB; failures exit with their status and leave nothing behind.
+// bil --pdf and --order-pdf as a script runs them, with no display, the PDF
+// read back by poppler's tools. The register takes no page over 150 kB.
 
 #include "model/catalogue.h"
 #include "model/cp1250.h"
@@ -17,10 +14,7 @@
 
 namespace {
 
-std::string Quoted(const std::string& s)
-{
-    return "'" + s + "'";
-}
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
 // Standard output of a shell command; `status` gets its exit status.
 std::string Shell(const std::string& command, int* status = nullptr)
@@ -37,8 +31,7 @@ std::string Shell(const std::string& command, int* status = nullptr)
 }
 
 // bil without a display (a platform asked for that needs one), in the time
-// zone `zone`, after the shell command `before`; its standard error, its
-// status in `status`.
+// zone `zone`, after the shell command `before`: its standard error.
 std::string Bil(const std::string& args, int& status, const std::string& before = "",
                 const std::string& zone = "Europe/Prague")
 {
