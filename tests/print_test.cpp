@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <sys/wait.h>
@@ -191,9 +192,7 @@ TEST_F(PrintPdf, LongTextsFlowOverPagesWholeAndNoPageIsOverTheLimit)
         i += token == "slovo" + std::to_string(i);
     EXPECT_EQ(token, "slovo19999");
     EXPECT_NE(Squeezed(body).find(std::string(60000, 'x') + "konec"), std::string::npos);
-    int status = -1;
-    Shell("pdfseparate " + Quoted(out) + " " + Quoted(dir.File("page-%d.pdf")), &status);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(std::system(("pdfseparate " + Quoted(out) + " " + Quoted(dir.File("page-%d.pdf"))).c_str()), 0);
     EXPECT_GT(pages, 5);
     for (int i = 1; i <= pages; ++i)
         EXPECT_LE(std::filesystem::file_size(dir.File("page-" + std::to_string(i) + ".pdf")), 150u * 1024);
@@ -204,18 +203,15 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     WriteFile(in, EncodeRecords(records));
     WriteFile(dir.File("damaged.bil"), "not a statement");
     std::filesystem::create_directory(dir.File("folder"));
-    const std::string missing = Utf8(ReadResultText(ReadResult::Missing));
-    const std::string damaged = Utf8(ReadResultText(ReadResult::Damaged));
     const struct {
         std::string args;
         int status;
         std::string message;
         std::string before = "";
     } cases[] = {
-        {"--pdf OUT " + Quoted(dir.File("chybí.bil")), 1, missing},
-        {"--order-pdf OUT " + Quoted(dir.File("damaged.bil")), 1, damaged},
+        {"--pdf OUT " + Quoted(dir.File("chybí.bil")), 1, Utf8(ReadResultText(ReadResult::Missing))},
+        {"--order-pdf OUT " + Quoted(dir.File("damaged.bil")), 1, Utf8(ReadResultText(ReadResult::Damaged))},
         {"--pdf " + Quoted(in) + " " + Quoted(in), 2, "nemůže nahradit výkaz"},
-        {"--pdf " + Quoted(dir.File("chybí/x.pdf")) + " IN", 2, "Chyba otevření souboru"},
         {"--pdf " + Quoted(dir.File("folder")) + " IN", 2, "Chyba otevření souboru"},
         {"--pdf OUT", 2, "zadejte jeden soubor výkazu"},
         {"--pdf OUT IN IN", 2, "zadejte jeden soubor výkazu"},
@@ -236,7 +232,6 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         EXPECT_EQ(status, c.status) << args;
         EXPECT_NE(err.find(c.message), std::string::npos) << args << "\n" << err;
         EXPECT_FALSE(FileExists(out)) << args;
-        EXPECT_FALSE(FileExists(dir.File("chybí/x.pdf")));
         EXPECT_EQ(ReadFile(in), EncodeRecords(records));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
