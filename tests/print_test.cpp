@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <span>
 #include <sys/wait.h>
 
 namespace {
@@ -169,10 +170,8 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
 TEST_F(PrintPdf, OrderHoldsTheOrderersDataAndTheStatementsCompany)
 {
     std::string expected = "Objednávka zveřejnění účetní závěrky v KT\nSklárna Šťáhlavy, a.s.\n00000477\n2023\n";
-    for (int tag = 123; tag <= 134; ++tag) {
-        const Record& r = records[std::size_t(tag - 1)];
-        expected += std::string(CatalogueAt(tag).label) + (tag == 128 ? "00000477" : Utf8(r.text)) + "\n";
-    }
+    for (const Record& r : std::span(records).subspan(123 - 1, 12))
+        expected += std::string(CatalogueAt(r.tag).label) + (r.tag == 128 ? "00000477" : Utf8(r.text)) + "\n";
     expected += "Údaje o společnosti, které má být vystavena faktura\nRazítko a podpis\n";
     EXPECT_EQ(MissingLine(expected, Squeezed(Pdf("--order-pdf", records))), "");
 }
