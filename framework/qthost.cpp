@@ -19,7 +19,7 @@ QWidget* DialogParent()
 
 QString Caption()
 {
-    return QCoreApplication::applicationName();
+    return QGuiApplication::applicationDisplayName();
 }
 
 // A file dialog whose chosen file may be new but whose folder must exist.
@@ -114,6 +114,11 @@ bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilter(QtFileFilter(filter));
+    if (!path.empty()) {
+        const QFileInfo proposal(FileNameText(path));
+        dlg.setDirectory(proposal.absolutePath());
+        dlg.selectFile(proposal.fileName());
+    }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return false;
     const QString chosen = dlg.selectedFiles().first();

@@ -70,10 +70,10 @@ void ShowMessage(int id)
 }
 
 bool BrowseFileName(std::string& result, const std::string& title, const std::string& filter,
-                    const std::string& defExt)
+                    const std::string& defExt, const std::string& start)
 {
     result.clear();
-    std::string chosen;
+    std::string chosen = start;
     if (!g_host || !g_host->OpenFileName(chosen, title, filter))
         return false;
     if (chosen.empty() || cp1250::Utf8Length(chosen) >= std::size_t{kMaxPathChars})

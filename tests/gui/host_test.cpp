@@ -14,11 +14,11 @@ TEST(QtHost, BoxesAreCzechWithTheProgramsNameAndTheirIcon)
         int answer;
         const char* seen;
     } cases[] = {
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::Yes, IDYES, "bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::No, IDNO, "bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::NoButton, IDNO, "bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_OK | MB_ICONHAND, QMessageBox::Ok, IDOK, "bil|Nedostatek paměti.|3|OK"},
-        {MB_OK, QMessageBox::Ok, IDOK, "bil|Nedostatek paměti.|2|OK"}, // the default icon
+        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::Yes, IDYES, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
+        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::No, IDNO, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
+        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::NoButton, IDNO, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
+        {MB_OK | MB_ICONHAND, QMessageBox::Ok, IDOK, "Bil|Nedostatek paměti.|3|OK"},
+        {MB_OK, QMessageBox::Ok, IDOK, "Bil|Nedostatek paměti.|2|OK"}, // the default icon
     };
     for (const auto& c : cases) {
         QString seen;

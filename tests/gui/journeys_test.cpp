@@ -11,6 +11,7 @@
 #include "framework/text.h"
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -64,7 +65,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
     const std::string folder = dir.File("účty 2024");
     std::filesystem::create_directory(folder);
     const QString path = QString::fromStdString(folder);
-    QString warning;
+    QString warning, proposed;
     const auto run = RunModal([&] {
         // The browse button has the focus. Next without a name is refused;
         // Return browses, a missing folder is refused there.
@@ -130,9 +131,20 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         EXPECT_TRUE(Active()->Control<QPlainTextEdit>(1212)->toPlainText().contains(
             QString::fromUtf8("Datum auditu:\t\t28. března 2024\n")));
         EXPECT_FALSE(sheet->NextButton()->isVisible());
-        AnswerModals({TypeIntoFileDialog(path + "/výkaz<Return>")});
+        // The dialog opens beside the statement, its name proposed with
+        // .TXT and selected, so that typing replaces it.
+        AnswerModals({[&proposed](QWidget* w) {
+                          auto* dlg = qobject_cast<QFileDialog*>(w);
+                          if (!dlg || !QTest::qWaitForWindowActive(w))
+                              return false;
+                          proposed = dlg->directory().absolutePath() + "|" +
+                                     dlg->findChild<QLineEdit*>("fileNameEdit")->selectedText();
+                          return true;
+                      },
+                      TypeIntoFileDialog(path + "/výkaz<Return>")});
         Keys("<Return><Alt+D>");
     });
+    EXPECT_EQ(proposed, path + QString::fromUtf8("|Účet.TXT"));
     EXPECT_EQ(run, int(QDialog::Accepted));
     EXPECT_EQ(BoxIds(), (Ids{10003, 10012, 10011, 10027}));
     EXPECT_TRUE(warning.contains(path + "/chybi"));

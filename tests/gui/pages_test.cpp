@@ -136,6 +136,9 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), kRed);
     EXPECT_EQ(QApplication::focusWidget(), Edit(1139));
     EXPECT_TRUE(white(Edit(1139))); // the selection too
+    // A screen reader hears which rule a marked figure is part of.
+    EXPECT_EQ(Edit(1139)->accessibleDescription(), QString::fromUtf8("Součet chybného pravidla: Přidaná hodnota"));
+    EXPECT_EQ(Edit(1134)->accessibleDescription(), QString::fromUtf8("Sčítanec chybného pravidla: Přidaná hodnota"));
     // Plain figures follow a new palette; marks stay; read-only ones are plain.
     const QPalette original = QApplication::palette();
     QPalette yellow = original;
@@ -146,12 +149,13 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), kRed);
     QApplication::setPalette(original);
     Settle();
-    Edit(1139)->setReadOnly(true);
-    EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Base));
+    Edit(1139)->setReadOnly(true); // and look read-only
+    EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Window));
     Edit(1139)->setReadOnly(false);
     sheet->SetActivePage(PageErrors); // coming back clears every mark
     sheet->SetActivePage(PageVysledky1);
     EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Base));
+    EXPECT_EQ(Edit(1139)->accessibleDescription(), "");
 }
 
 TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
