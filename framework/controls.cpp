@@ -99,10 +99,16 @@ void CEditCtrl::focusInEvent(QFocusEvent* event)
 namespace {
 
 // A list box on which Return or Space acts on the selected entry as a
-// double-click does.
+// double-click does. Its entries have no place on the screen while it is
+// hidden (its page is not shown), so a screen reader does not take them for
+// visible.
 class CListCtrl : public QListWidget {
 public:
     using QListWidget::QListWidget;
+    QRect visualRect(const QModelIndex& index) const override
+    {
+        return isVisible() ? QListWidget::visualRect(index) : QRect();
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
@@ -127,8 +133,8 @@ protected:
 };
 
 // A drop-down list whose entries, while it is closed, have no place on the
-// screen: they stand in a hidden window then, and a screen reader must not
-// take them for visible. Otherwise the list looks as the style draws it.
+// screen either: they stand in a hidden window then. Otherwise the list
+// looks as the style draws it.
 class CDropDownView : public QListView {
 public:
     explicit CDropDownView(QComboBox* combo) : m_combo(combo) {}
