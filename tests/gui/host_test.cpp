@@ -48,3 +48,12 @@ TEST(FileNames, ReachTheFileSystemAsItsOwnBytesOrNotAtAll)
     EXPECT_EQ(QtFileFilter(filter), QString::fromUtf8("Soubor UZ pro KT (*.bil) (*.bil);;"
                                                       "Všechny soubory (*.*) (*)"));
 }
+
+TEST(QtHost, TheWindowNamesTheDesktopEntryAndSoftwareCentreEntryOfThePackage)
+{
+    const std::string id = QGuiApplication::desktopFileName().toStdString();
+    EXPECT_TRUE(FileExists(TestDataPath("../../res/" + id + ".desktop")));
+    EXPECT_NE(ReadFile(TestDataPath("../../packaging/" + id + ".metainfo.xml"))
+                  .find("<launchable type=\"desktop-id\">" + id + ".desktop</launchable>"),
+              std::string::npos);
+}

@@ -185,9 +185,13 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
     Settle();
     ASSERT_EQ(ActiveIndex(), int(PageObj));
     sheet->SetActivePage(PageText);
+    std::string chosen;
     for (const auto& [file, id, style] : refusals) {
         host.boxes.clear();
         Browse(1217, file);
+        // The name chosen before, or the statement's with .TXT beside it.
+        EXPECT_EQ(host.proposed, chosen.empty() ? dir.File("Účet.TXT") : chosen);
+        chosen = file;
         Finish();
         EXPECT_EQ(ActiveIndex(), int(PageText));
         EXPECT_EQ(BoxIds(), Ids{id}) << file;

@@ -147,6 +147,7 @@ bool ScriptedHost::OpenFileName(std::string& path, const std::string& title, con
     if (fileDialogs)
         return fileDialogs->OpenFileName(path, title, shown);
     filter = shown;
+    proposed = path;
     path = files.empty() ? "" : files.front();
     if (!files.empty())
         files.pop_front();

@@ -67,7 +67,8 @@ public:
         unsigned style;
     };
     std::vector<Box> boxes;
-    std::string filter; // of the last file dialog
+    std::string filter;   // of the last file dialog
+    std::string proposed; // the file it proposed
 
 private:
     IMessageHost* m_previous;
