@@ -51,6 +51,9 @@ TEST(FileNames, ReachTheFileSystemAsItsOwnBytesOrNotAtAll)
 
 TEST(QtHost, TheWindowNamesTheDesktopEntryAndSoftwareCentreEntryOfThePackage)
 {
+    // Its icon is sharp at any size.
+    const CBilDlgPages sheet(10002);
+    EXPECT_EQ(sheet.windowIcon().pixmap(QSize(256, 256)).size(), QSize(256, 256));
     const std::string id = QGuiApplication::desktopFileName().toStdString();
     EXPECT_TRUE(FileExists(TestDataPath("../../res/" + id + ".desktop")));
     EXPECT_NE(ReadFile(TestDataPath("../../packaging/" + id + ".metainfo.xml"))
