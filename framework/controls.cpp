@@ -230,6 +230,11 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
 {
     ControlMap map;
     QWidget* previous = nullptr;
+    const auto chain = [&previous](QWidget* w) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    };
     std::vector<QWidget*> last;
     for (const ControlTemplate& c : dlg.controls) {
         const QString text = QString::fromUtf8(c.text ? c.text : "");
@@ -304,21 +309,11 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
             map[c.id] = w;
         }
-        if (!(w->focusPolicy() & Qt::TabFocus))
-            continue;
-        if (c.style & CtlTabLast) {
-            last.push_back(w);
-            continue;
-        }
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
+        if (w->focusPolicy() & Qt::TabFocus)
+            (c.style & CtlTabLast) ? last.push_back(w) : chain(w);
     }
-    for (QWidget* w : last) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
+    for (QWidget* w : last)
+        chain(w);
     return map;
 }
 

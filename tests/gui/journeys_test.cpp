@@ -132,7 +132,8 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
             QString::fromUtf8("Datum auditu:\t\t28. března 2024\n")));
         EXPECT_FALSE(sheet->NextButton()->isVisible());
         // The dialog opens beside the statement, its name proposed with
-        // .TXT and selected, so that typing replaces it.
+        // .TXT and selected, so that typing replaces it; Escape leaves the
+        // name empty.
         AnswerModals({[&proposed](QWidget* w) {
                           auto* dlg = qobject_cast<QFileDialog*>(w);
                           if (!dlg || !QTest::qWaitForWindowActive(w))
@@ -141,7 +142,10 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
                                      dlg->findChild<QLineEdit*>("fileNameEdit")->selectedText();
                           return true;
                       },
-                      TypeIntoFileDialog(path + "/výkaz<Return>")});
+                      TypeIntoFileDialog("<Escape>")});
+        Keys("<Return>");
+        EXPECT_EQ(Edit(1216)->text(), "");
+        AnswerModals({TypeIntoFileDialog(path + "/výkaz<Return>")});
         Keys("<Return><Alt+D>");
     });
     EXPECT_EQ(proposed, path + QString::fromUtf8("|Účet.TXT"));

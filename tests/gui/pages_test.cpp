@@ -265,6 +265,7 @@ TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)
 TEST_F(WizardTest, EveryPageKeepsItsControlsOnThePageApartAndLegible)
 {
     Open();
+    EXPECT_EQ(Active()->size(), QSize(552, 340)); // 368 x 209 units, as drawn on Windows
     for (int i = 0; i < sheet->GetPageCount(); ++i) {
         CPropertyPage* page = sheet->GetPage(i);
         page->EnsureCreated();
