@@ -70,6 +70,13 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameToFinishAndAgainWithAChange)
         // The browse button has the focus. Next without a name is refused;
         // Return browses, a missing folder is refused there.
         ASSERT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1008));
+        // It is the page's last stop: Tab goes on to the wizard's buttons.
+        Keys("<Tab>");
+        EXPECT_EQ(QApplication::focusWidget(), sheet->NextButton());
+        Keys("<Backtab*2>");
+        EXPECT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1242));
+        Keys("<Tab>");
+        ASSERT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1008));
         EXPECT_TRUE(Caption(1006).startsWith(QString::fromUtf8("Zadejte jméno souboru. Pro snažší")));
         Keys("<Alt+D>");
         AnswerModals({TypeIntoFileDialog(path + "/chybi/Účet<Return>"), AnswerBox(warning, QMessageBox::Ok),
