@@ -30,15 +30,17 @@ asan:
 
 bench:
 	BUILD_DIR=$(BENCH_BUILD) BUILD_TYPE=Release CMAKE_ARGS="-DBIL_BENCH=ON" scripts/setup
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench bil_gui_bench
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil_bench bil_gui_bench bil_print_bench
 	$(BENCH_BUILD)/bench/bil_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	QT_QPA_PLATFORM=offscreen $(BENCH_BUILD)/bench/bil_gui_bench --benchmark_repetitions=9 --benchmark_report_aggregates_only=true
+	$(BENCH_BUILD)/bench/bil_print_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
-# bil-check over 10,000 generated statement files against cat reading them
+# bil-check over 10,000 generated statement files against cat reading them,
+# and its texts of 2,000 against writing the same bytes with one syncfs
 # (bench/RESULTS.md).
 bench-check:
 	BUILD_DIR=$(BENCH_BUILD) BUILD_TYPE=Release CMAKE_ARGS="-DBIL_BENCH=ON" scripts/setup
-	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil-check make_statements
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil-check make_statements text_floor
 	bench/check_bench.sh $(BENCH_BUILD)
 
 # The Debian packages bil and bil-check in $(PKG_BUILD)/, built with Debian's

@@ -2,9 +2,13 @@
 
 #include "framework/qthost.h"
 #include "framework/resource.h"
+#include "model/cp1250.h"
+#include "model/document.h"
+#include "model/messages.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
 
 CBilDlgPages::CBilDlgPages(int captionId, QWidget* parent, int firstPage)
@@ -22,10 +26,40 @@ CBilDlgPages::CBilDlgPages(int captionId, QWidget* parent, int firstPage)
 
 CBilDlgPages::~CBilDlgPages() = default;
 
-bool CUzApp::InitInstance()
+void CBilDlgPages::OnPageLeft(int from, int to)
 {
-    CBilDlgPages sheet(10002, nullptr, 0);
+    if (!m_pDraft)
+        return;
+    if (to == PageFile)
+        m_pDraft->Discard(); // back to the choice of a file: the changes are given up
+    else if (from == PageFile)
+        m_pDraft->Offer(g_doc, g_doc.m_strPath); // the statement loaded may have one waiting
+    else if (from != PageErrors && from != PageText)
+        m_pDraft->Write(g_doc); // the page's fields have been taken over
+}
+
+bool CUzApp::InitInstance(const std::string& file)
+{
+    // A restored draft opens on the header page, its statement file chosen.
+    const int first = file.empty() && m_draft.Offer(g_doc) ? PageHlava : PageFile;
+    CBilDlgPages sheet(10002, nullptr, first);
+    sheet.m_pDraft = &m_draft;
+    m_pMainWnd = &sheet;
+    if (!file.empty()) {
+        QTimer::singleShot(0, &sheet, [&sheet, file] {
+            if (!TakeFileName(file, ".BIL", g_doc.m_strPath)) {
+                AppMessageBox(cp1250::Literal("Jméno souboru je delší než 259 znaků."), MB_ICONHAND | MB_OK);
+                return;
+            }
+            sheet.m_pageFile.UpdateData(false);
+            sheet.PressNext(); // loads it, or says why not and stays
+        });
+    }
     sheet.DoModal();
+    m_pMainWnd = nullptr;
+    // Only Finish and a confirmed Cancel close the wizard: the statement is
+    // saved or given up.
+    m_draft.Discard();
     return false;
 }
 

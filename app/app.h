@@ -3,6 +3,7 @@
 // when it closes.
 
 #include "framework/sheet.h"
+#include "model/draft.h"
 #include "pages/endpage.h"
 #include "pages/errorpage.h"
 #include "pages/figurepages.h"
@@ -29,12 +30,24 @@ public:
     CUzPageObj m_pageObj;
     CUzPageText m_pageText;
     QIcon m_hIcon;
+    // Where the statement's drafts go, when the application keeps them.
+    CUzDraft* m_pDraft = nullptr;
+
+protected:
+    void OnPageLeft(int from, int to) override;
 };
 
 class CUzApp {
 public:
-    // Runs the wizard; always false: the program ends when it closes.
-    bool InitInstance();
+    // Offers the drafts an earlier run left, then runs the wizard; always
+    // false: the program ends when it closes. A statement file given (from
+    // the command line) is opened as the first page's browse and Next would,
+    // once the window is up; only its own draft is offered then.
+    bool InitInstance(const std::string& file = {});
+
+    CUzDraft m_draft;
+    // The wizard while it runs.
+    CBilDlgPages* m_pMainWnd = nullptr;
 };
 
 // Resources built into the program, the Czech framework texts and the

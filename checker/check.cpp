@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -35,6 +36,28 @@ std::pair<dev_t, ino_t> Identity(const struct stat& st)
     return {st.st_dev, st.st_ino};
 }
 
+
+// Tags of the items the office looks up.
+constexpr int kCompanyTag = 1, kIcoTag = 2, kYearTag = 6, kAssetsTag = 11, kLiabilitiesTag = 37,
+              kPersonTag = 131, kPhoneTag = 132, kEmailTag = 134;
+
+Facts ReadFacts(const CUzData& data)
+{
+    const auto text = [&](int tag) { return Printable(Utf8(data.Item(tag).m_strValue)); };
+    Facts f;
+    f.company = text(kCompanyTag);
+    f.year = text(kYearTag);
+    f.ico = data.Item(kIcoTag).m_nNumber;
+    f.person = text(kPersonTag);
+    f.phone = text(kPhoneTag);
+    f.email = text(kEmailTag);
+    for (int year = 0; year < kYearCount; ++year) {
+        f.assets[year] = data.Item(kAssetsTag + year).m_nNumber;
+        f.liabilities[year] = data.Item(kLiabilitiesTag + year).m_nNumber;
+    }
+    return f;
+}
+
 } // namespace
 
 Status FileReport::GetStatus() const
@@ -48,17 +71,6 @@ Status FileReport::GetStatus() const
     if (error)
         return Status::Errors;
     return gaps.empty() ? Status::Clean : Status::Warnings;
-}
-
-int RecordingHost::MessageBox(const std::string& text, unsigned style)
-{
-    boxes.push_back(text);
-    return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
-}
-
-bool RecordingHost::OpenFileName(std::string&, const std::string&, const std::string&)
-{
-    return false;
 }
 
 void FindStatements(const std::string& folder, bool recursive, std::vector<std::string>& files,
@@ -94,6 +106,9 @@ void FindStatements(const std::string& folder, bool recursive, std::vector<std::
 Checker::Checker(std::string textDir, bool oneTab)
     : m_previousHost(SetMessageHost(&m_host)), m_textDir(std::move(textDir)), m_oneTab(oneTab)
 {
+    // What a killed batch left behind.
+    if (!m_textDir.empty())
+        fileio::RemoveStaleTemps(m_textDir);
 }
 
 Checker::~Checker()
@@ -108,38 +123,25 @@ void Checker::AddInput(const std::string& path)
         m_inputs.insert(Identity(st));
 }
 
-std::string Checker::TakeMessages()
+bool Checker::IsInput(const std::string& path) const
 {
-    std::string text;
-    for (const std::string& box : m_host.boxes)
-        text += (text.empty() ? "" : " ") + Utf8(box);
-    m_host.boxes.clear();
-    return text;
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && m_inputs.count(Identity(st));
 }
 
-FileReport Checker::Check(const std::string& path)
+void Checker::Check(const std::string& path, std::vector<FileReport>& batch)
 {
-    FileReport report;
+    FileReport& report = batch.emplace_back();
     report.path = path;
-    m_host.boxes.clear();
 
-    // Load proves a missing name creatable by making and removing a file
-    // there; a checker must leave the folders as they are.
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 && errno == ENOENT) {
-        report.readError = "Soubor neexistuje.";
-        return report;
-    }
-    m_doc.m_strPath = path;
-    if (!m_doc.Load()) {
-        m_doc.ShowFileError();
-        report.readError = TakeMessages();
-        if (report.readError.empty())
-            report.readError = Utf8(LoadText(10009));
-        return report;
-    }
-
+    // Read access only: the folder is left as it is, whatever the outcome.
     CUzData& data = m_doc.m_data;
+    const ReadResult read = ReadStatementFile(path, data);
+    if (read != ReadResult::Ok) {
+        report.readError = Utf8(ReadResultText(read));
+        return;
+    }
+
     data.CheckAll();
     for (int year = 0; year < kYearCount; ++year)
         for (int i = 0; i < data.m_errors[year].m_nCount; ++i)
@@ -147,43 +149,93 @@ FileReport Checker::Check(const std::string& path)
     for (Form form : {Form::Header, Form::Orderer})
         for (const Gap& gap : ListGaps(data, form))
             report.gaps.push_back({form, gap});
+    report.facts = ReadFacts(data);
 
     if (!m_textDir.empty())
-        WriteText(report);
-    return report;
+        StageText(report, batch.size() - 1);
 }
 
-void Checker::WriteText(FileReport& report)
+void Checker::StageText(FileReport& report, std::size_t index)
 {
     report.textFile = m_textDir + "/" + TextName(report.path);
     std::string text;
     if (!m_doc.BuildText(text)) {
-        report.textError = TakeMessages();
+        report.textError = Utf8(LoadText(10018));
         return;
     }
     struct stat st;
-    if (stat(report.textFile.c_str(), &st) == 0) {
-        if (m_inputs.count(Identity(st))) {
-            report.textError = "Textový soubor by přepsal vstupní soubor.";
-            return;
-        }
-        if (m_written.count(Identity(st))) {
-            report.textError = "Textový soubor stejného jména už zapsal jiný soubor dávky.";
-            return;
-        }
-    }
-    switch (fileio::ReplaceFile(report.textFile, TextFileBytes(text, m_oneTab))) {
-    case fileio::WriteResult::Ok:
-        if (stat(report.textFile.c_str(), &st) == 0)
-            m_written.insert(Identity(st));
-        return;
-    case fileio::WriteResult::OpenFailed:
-        report.textError = Utf8(LoadText(10006));
-        return;
-    case fileio::WriteResult::WriteFailed:
-        report.textError = Utf8(LoadText(10010));
+    const bool exists = stat(report.textFile.c_str(), &st) == 0;
+    if (exists && m_inputs.count(Identity(st))) {
+        report.textError = "Textový soubor by přepsal vstupní soubor.";
         return;
     }
+    if (!m_textNames.insert(report.textFile).second || (exists && m_replaced.count(Identity(st)))) {
+        report.textError = "Textový soubor stejného jména už zapsal jiný soubor dávky.";
+        return;
+    }
+    if (exists)
+        m_replaced.insert(Identity(st));
+
+    int error = 0;
+    fileio::StagedFile file;
+    const fileio::WriteResult result = file.Stage(report.textFile, TextFileBytes(text, m_oneTab), &error);
+    if (result != fileio::WriteResult::Ok) {
+        report.textError = WriteError(result, error);
+        return;
+    }
+    m_staged.push_back({index, std::move(file)});
+    // A text through a link is renamed in the folder of the file it names.
+    std::error_code ec;
+    std::string target = report.textFile;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const std::string real = std::filesystem::canonical(target, ec);
+        target = ec ? target : real; // a dangling link is replaced itself
+    }
+    m_folders.insert(target.substr(0, target.find_last_of('/') + 1));
+}
+
+void Checker::CommitTexts(std::vector<FileReport>& batch)
+{
+    if (m_staged.empty())
+        return;
+    int error = 0;
+    const auto fail = [&](std::size_t report) {
+        batch[report].textError = WriteError(fileio::WriteResult::WriteFailed, error);
+    };
+    // Every text's bytes on disk before any of them takes its name.
+    if (!fileio::SyncFileSystem(m_textDir)) {
+        error = errno;
+        for (const Staged& s : m_staged)
+            fail(s.report); // the temporary files go with them
+        m_staged.clear();
+        return;
+    }
+    std::vector<std::size_t> renamed;
+    for (Staged& s : m_staged) {
+        if (s.file.Commit(&error) == fileio::WriteResult::Ok)
+            renamed.push_back(s.report);
+        else
+            fail(s.report);
+    }
+    m_staged.clear();
+    for (const std::string& folder : m_folders) {
+        if (fileio::SyncFolder(folder))
+            continue;
+        // The renames may not survive a power cut: each such text holds
+        // its old or its new content, unconfirmed.
+        error = errno;
+        for (std::size_t report : renamed)
+            if (batch[report].textError.empty())
+                fail(report);
+    }
+}
+
+std::string WriteError(fileio::WriteResult result, int error)
+{
+    std::string text = LoadText(result == fileio::WriteResult::OpenFailed ? 10006 : 10010);
+    if (error != 0)
+        text += ": " + FileErrorReason(error);
+    return Utf8(text);
 }
 
 std::string Utf8(const std::string& cp1250Text)
@@ -194,12 +246,45 @@ std::string Utf8(const std::string& cp1250Text)
     return out;
 }
 
-std::string FieldName(const CUzData& data, int tag)
+std::string Printable(const std::string& s)
 {
-    std::string name = Utf8(data.Item(tag).m_strLabel);
-    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
-        name.pop_back();
-    return name;
+    std::string out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // One code point by the well-formed sequences of UTF-8: no overlong
+        // forms, no surrogates, nothing above U+10FFFF.
+        const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+        const unsigned char c = byte(0);
+        std::size_t len = 0;
+        char32_t cp = 0;
+        unsigned char lo = 0x80, hi = 0xBF; // the second byte's range
+        if (c < 0x80) {
+            len = 1, cp = c;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3, cp = c & 0x0F;
+            lo = c == 0xE0 ? 0xA0 : 0x80, hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4, cp = c & 0x07;
+            lo = c == 0xF0 ? 0x90 : 0x80, hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        bool ok = len != 0 && i + len <= s.size();
+        for (std::size_t k = 1; ok && k < len; ++k) {
+            ok = byte(k) >= (k == 1 ? lo : 0x80) && byte(k) <= (k == 1 ? hi : 0xBF);
+            cp = cp << 6 | (byte(k) & 0x3F);
+        }
+        if (ok && (cp < 0x20 || (cp >= 0x7F && cp < 0xA0) || cp == 0xFFFE || cp == 0xFFFF))
+            ok = false;
+        if (ok) {
+            out.append(s, i, len);
+            i += len;
+        } else {
+            out += '?';
+            ++i;
+        }
+    }
+    return out;
 }
 
 } // namespace checker

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <cerrno>
+#include <vector>
 
 namespace checker {
 
@@ -12,6 +14,8 @@ namespace {
 
 const char* const kYearNames[kYearCount] = {"Běžný rok", "Minulý rok"};
 const char* const kYearKeys[kYearCount] = {"current", "previous"};
+
+} // namespace
 
 const std::string& Caption(int rule)
 {
@@ -23,6 +27,8 @@ const std::string& Caption(int rule)
     }();
     return captions[static_cast<std::size_t>(rule)];
 }
+
+namespace {
 
 const char* FormName(Form form)
 {
@@ -72,35 +78,17 @@ const char* StatusKey(Status status)
     return "";
 }
 
-// A file name fit for a terminal: control characters and bytes that are not
-// UTF-8 become '?', so a hostile name cannot steer the terminal.
-std::string Printable(const std::string& s)
-{
-    std::string out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        bool ok = len != 0 && i + len <= s.size();
-        for (std::size_t k = 1; ok && k < len; ++k)
-            ok = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
-        // C0 controls, DEL and the C1 controls (U+0080 to U+009F).
-        if (ok && (c < 0x20 || c == 0x7F || (c == 0xC2 && static_cast<unsigned char>(s[i + 1]) < 0xA0)))
-            ok = false;
-        if (!ok) {
-            out += '?';
-            ++i;
-        } else {
-            out.append(s, i, len);
-            i += len;
-        }
-    }
-    return out;
-}
-
 void Put(std::FILE* out, const std::string& s)
 {
     std::fwrite(s.data(), 1, s.size(), out);
+}
+
+std::string Flush(std::FILE* out)
+{
+    errno = 0;
+    if (std::fflush(out) == 0 && !std::ferror(out))
+        return {};
+    return "výsledek nelze zapsat" + (errno ? ": " + Utf8(FileErrorReason(errno)) : std::string("."));
 }
 
 class HumanWriter : public ReportWriter {
@@ -132,16 +120,23 @@ public:
         Put(m_out, s);
     }
 
-    void End(const Summary& sum) override
+    std::string End(const Summary& sum) override
     {
         std::fprintf(m_out, "\nSouborů: %d, v pořádku: %d, s chybami: %d, nečitelných: %d\n",
                      sum.files, sum.clean, sum.errors, sum.unreadable);
+        return Flush(m_out);
     }
 
 private:
     std::FILE* m_out;
     const CUzData& m_data;
 };
+
+// Key figures of a readable statement as text; none for one that is not.
+std::string Number(const FileReport& r, std::int32_t value)
+{
+    return r.readError.empty() ? std::to_string(value) : "";
+}
 
 class CsvWriter : public ReportWriter {
 public:
@@ -150,11 +145,19 @@ public:
     {
     }
 
+    // Columns are only ever appended, so that scripts keep working; without
+    // --text the two text columns are left out.
     void Begin() override
     {
-        Row({"file", "status", "read_error", "current_rules", "current_captions",
-             "previous_rules", "previous_captions", "error_tags", "errors", "warning_tags",
-             "warnings", "text_file", "text_error"});
+        std::vector<std::string> heads = {
+            "file", "status", "read_error", "current_rules", "current_captions", "previous_rules",
+            "previous_captions", "error_tags", "errors", "warning_tags", "warnings"};
+        if (m_withText)
+            heads.insert(heads.end(), {"text_file", "text_error"});
+        heads.insert(heads.end(), {"company", "ico", "year", "orderer_person", "orderer_phone",
+                                   "orderer_email", "assets_current", "assets_previous",
+                                   "liabilities_current", "liabilities_previous"});
+        Row(heads);
     }
 
     void File(const FileReport& r) override
@@ -168,13 +171,22 @@ public:
         for (const FormGap& g : r.gaps) {
             const int w = IsWarning(g.gap.kind) ? 1 : 0;
             Join(tags[w], " ", std::to_string(g.gap.tag));
-            Join(texts[w], "; ", std::string(FormName(g.form)) + ": " + GapText(m_data, g.gap));
+            Join(texts[w], "; ", FormGapText(m_data, g));
         }
-        Row({r.path, StatusKey(r.GetStatus()), r.readError, rules[0], captions[0], rules[1],
-             captions[1], tags[0], texts[0], tags[1], texts[1], r.textFile, r.textError});
+        std::vector<std::string> fields = {Printable(r.path), StatusKey(r.GetStatus()),
+                                           r.readError, rules[0], captions[0], rules[1],
+                                           captions[1], tags[0], texts[0], tags[1], texts[1]};
+        if (m_withText)
+            fields.insert(fields.end(), {Printable(r.textFile), r.textError});
+        const Facts& f = r.facts;
+        fields.insert(fields.end(),
+                      {f.company, Number(r, f.ico), f.year, f.person, f.phone, f.email,
+                       Number(r, f.assets[0]), Number(r, f.assets[1]),
+                       Number(r, f.liabilities[0]), Number(r, f.liabilities[1])});
+        Row(fields);
     }
 
-    void End(const Summary&) override {}
+    std::string End(const Summary&) override { return Flush(m_out); }
 
 private:
     static void Join(std::string& list, const char* separator, const std::string& item)
@@ -184,17 +196,12 @@ private:
         list += item;
     }
 
-    // One line of fields, quoted where needed, ended by CR LF. Without
-    // --text the two text columns are left out.
-    void Row(std::initializer_list<std::string> fields)
+    // One line of fields, quoted where needed, ended by CR LF.
+    void Row(const std::vector<std::string>& fields)
     {
         std::string line;
-        std::size_t n = 0;
-        const std::size_t count = fields.size() - (m_withText ? 0 : 2);
         for (const std::string& f : fields) {
-            if (n++ == count)
-                break;
-            if (n > 1)
+            if (&f != &fields.front())
                 line += ',';
             if (f.find_first_of(",\"\r\n") == std::string::npos) {
                 line += f;
@@ -215,6 +222,8 @@ private:
 
 class JsonWriter : public ReportWriter {
 public:
+    using json = nlohmann::ordered_json;
+
     JsonWriter(std::FILE* out, const CUzData& data, bool withText)
         : m_out(out), m_data(data), m_withText(withText)
     {
@@ -224,7 +233,6 @@ public:
 
     void File(const FileReport& r) override
     {
-        using json = nlohmann::ordered_json;
         json rules = {{"current", json::array()}, {"previous", json::array()}};
         for (const FailedRule& f : r.rules)
             rules[kYearKeys[f.year]].push_back({{"rule", f.rule + 1}, {"caption", Caption(f.rule)}});
@@ -236,31 +244,44 @@ public:
                             {"severity", IsWarning(g.gap.kind) ? "warning" : "error"},
                             {"field", FieldName(m_data, g.gap.tag)},
                             {"text", GapText(m_data, g.gap)}});
-        json record = {{"file", r.path},
+        json record = {{"file", Printable(r.path)},
                        {"status", StatusKey(r.GetStatus())},
-                       {"read_error", r.readError.empty() ? json() : json(r.readError)},
+                       {"read_error", Nullable(r.readError)},
                        {"rules", rules},
                        {"gaps", gaps}};
         if (m_withText) {
-            record["text_file"] = r.textFile.empty() ? json() : json(r.textFile);
-            record["text_error"] = r.textError.empty() ? json() : json(r.textError);
+            record["text_file"] = Nullable(Printable(r.textFile));
+            record["text_error"] = Nullable(r.textError);
         }
-        // File names are bytes; what is not UTF-8 is shown as U+FFFD.
+        if (r.readError.empty()) {
+            const Facts& f = r.facts;
+            record["company"] = f.company;
+            record["ico"] = f.ico;
+            record["year"] = f.year;
+            record["orderer"] = {{"person", f.person}, {"phone", f.phone}, {"email", f.email}};
+            record["assets"] = {{"current", f.assets[0]}, {"previous", f.assets[1]}};
+            record["liabilities"] = {{"current", f.liabilities[0]},
+                                     {"previous", f.liabilities[1]}};
+        }
+        // Every text is UTF-8 by now; should one slip through, it is mended,
+        // never thrown.
         Put(m_out, (m_first ? "\n" : ",\n") +
-                       record.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
+                       record.dump(-1, ' ', false, json::error_handler_t::replace));
         m_first = false;
     }
 
-    void End(const Summary& sum) override
+    std::string End(const Summary& sum) override
     {
-        const nlohmann::ordered_json summary = {{"files", sum.files},
-                                        {"clean", sum.clean},
-                                        {"errors", sum.errors},
-                                        {"unreadable", sum.unreadable}};
+        const json summary = {{"files", sum.files},   {"clean", sum.clean},
+                              {"warnings", sum.warnings}, {"errors", sum.errors},
+                              {"unreadable", sum.unreadable}};
         Put(m_out, "\n], \"summary\": " + summary.dump() + "}\n");
+        return Flush(m_out);
     }
 
 private:
+    static json Nullable(const std::string& s) { return s.empty() ? json() : json(s); }
+
     std::FILE* m_out;
     const CUzData& m_data;
     bool m_withText;
@@ -269,12 +290,17 @@ private:
 
 } // namespace
 
+std::string FormGapText(const CUzData& data, const FormGap& gap)
+{
+    return std::string(FormName(gap.form)) + ": " + GapText(data, gap.gap);
+}
+
 void Summary::Add(Status status)
 {
     ++files;
     switch (status) {
-    case Status::Clean:
-    case Status::Warnings: ++clean; break;
+    case Status::Clean: ++clean; break;
+    case Status::Warnings: ++clean, ++warnings; break;
     case Status::Errors: ++errors; break;
     case Status::Unreadable: ++unreadable; break;
     }

@@ -5,6 +5,7 @@
 #include "framework/text.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <cstdio>
 #include <cstdlib>
@@ -79,6 +80,16 @@ bool CPropertyPage::UpdateData(bool saveAndValidate)
     CDataExchange dx(this, saveAndValidate);
     DoDataExchange(dx);
     return !dx.Failed();
+}
+
+QPushButton* CPropertyPage::AddSheetButton(int id, const QString& text)
+{
+    if (!m_sheet)
+        return nullptr;
+    QPushButton* button = m_sheet->AddPageButton(this, text);
+    connect(button, &QPushButton::clicked, this, [this, id] { OnCommand(id, Notify::Clicked); });
+    m_controls[id] = button;
+    return button;
 }
 
 QWidget* CPropertyPage::GetDlgItem(int id) const

@@ -12,6 +12,7 @@
 
 class CDataExchange;
 class CPropertySheet;
+class QPushButton;
 
 class CPropertyPage : public QWidget {
 public:
@@ -39,6 +40,11 @@ public:
     // save = false: data into the controls; true: from the controls, with
     // validation. False when a field was refused.
     bool UpdateData(bool saveAndValidate = true);
+
+    // A push button `id` of this page in the sheet's button row, shown
+    // while the page is active; its clicks come to OnCommand. Added after
+    // the page's controls, it follows them in the Tab order.
+    QPushButton* AddSheetButton(int id, const QString& text);
 
     QWidget* GetDlgItem(int id) const;
     // The first control in tab order that can take the focus, or nullptr.

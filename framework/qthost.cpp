@@ -22,29 +22,32 @@ QString Caption()
     return QGuiApplication::applicationDisplayName();
 }
 
-// A file dialog whose chosen file may be new but whose folder must exist.
-class FileDialog : public QFileDialog {
-public:
-    using QFileDialog::QFileDialog;
-
-protected:
-    void accept() override
-    {
-        const QStringList files = selectedFiles();
-        if (!files.isEmpty()) {
-            const QFileInfo info(files.first());
-            if (!info.isDir() && !info.absoluteDir().exists()) {
-                QMessageBox::warning(this, Caption(),
-                                     tr("Složka %1 neexistuje.\nZkontrolujte cestu.")
-                                         .arg(QDir::toNativeSeparators(info.absolutePath())));
-                return;
-            }
-        }
-        QFileDialog::accept();
-    }
-};
-
 } // namespace
+
+void FileDialog::accept()
+{
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty()) {
+        const QFileInfo info(files.first());
+        if (!info.isDir() && !info.absoluteDir().exists()) {
+            QMessageBox::warning(this, Caption(),
+                                 tr("Složka %1 neexistuje.\nZkontrolujte cestu.")
+                                     .arg(QDir::toNativeSeparators(info.absolutePath())));
+            return;
+        }
+    }
+    QFileDialog::accept();
+}
+
+bool ChosenFileName(const QString& chosen, std::string& path)
+{
+    if (FileNameBytes(chosen, path))
+        return true;
+    QMessageBox::warning(DialogParent(), Caption(),
+                         QObject::tr("Název souboru obsahuje znak, který systém souborů "
+                                     "neumí zapsat.\nZvolte jiný název."));
+    return false;
+}
 
 int QtMessageHost::MessageBox(const std::string& text, unsigned style)
 {
@@ -104,29 +107,43 @@ QString QtFileFilter(const std::string& pairs)
     return filters.join(QLatin1String(";;"));
 }
 
+namespace {
+
+// Runs a file dialog; the chosen name as the file system names it, or false.
+// A proposal is selected after the filter, which would change its extension.
+bool RunFileDialog(FileDialog& dlg, const std::string& filter, std::string& path,
+                   const std::string& proposal = {})
+{
+    dlg.setObjectName("bilFileDialog");
+    dlg.setOption(QFileDialog::DontUseNativeDialog);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(QtFileFilter(filter));
+    if (!proposal.empty()) {
+        const QFileInfo file(FileNameText(proposal));
+        dlg.setDirectory(file.absolutePath());
+        dlg.selectFile(file.fileName());
+    }
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return false;
+    return ChosenFileName(dlg.selectedFiles().first(), path);
+}
+
+} // namespace
+
 bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
                                  const std::string& filter)
 {
     FileDialog dlg(DialogParent(), FromCp1250(title));
-    dlg.setObjectName("bilFileDialog");
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
-    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setNameFilter(QtFileFilter(filter));
-    if (!path.empty()) {
-        const QFileInfo proposal(FileNameText(path));
-        dlg.setDirectory(proposal.absolutePath());
-        dlg.selectFile(proposal.fileName());
-    }
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return false;
-    const QString chosen = dlg.selectedFiles().first();
-    if (!FileNameBytes(chosen, path)) {
-        QMessageBox::warning(DialogParent(), Caption(),
-                             QObject::tr("Název souboru obsahuje znak, který systém souborů "
-                                         "neumí zapsat.\nZvolte jiný název."));
-        return false;
-    }
-    return true;
+    return RunFileDialog(dlg, filter, path, path);
+}
+
+bool QtMessageHost::SaveFileName(std::string& path, const std::string& title,
+                                 const std::string& filter)
+{
+    FileDialog dlg(DialogParent(), FromCp1250(title));
+    // Saving asks before it replaces an existing file.
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    return RunFileDialog(dlg, filter, path, path);
 }

@@ -41,7 +41,7 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
     connect(m_finish, &QPushButton::clicked, this, &CPropertySheet::PressFinish);
     connect(m_cancel, &QPushButton::clicked, this, &CPropertySheet::PressCancel);
 
-    auto* buttons = new QHBoxLayout;
+    auto* buttons = m_buttonRow = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_back);
     buttons->addWidget(m_next);
@@ -75,6 +75,17 @@ void CPropertySheet::AddPage(CPropertyPage* page)
     m_stack->addWidget(page);
 }
 
+QPushButton* CPropertySheet::AddPageButton(CPropertyPage* page, const QString& text)
+{
+    auto* button = new QPushButton(text, this);
+    button->setAutoDefault(false);
+    button->setVisible(page == GetActivePage());
+    // After the stretch and the buttons added before it: left of Back.
+    m_buttonRow->insertWidget(1 + int(m_pageButtons.size()), button);
+    m_pageButtons.emplace_back(page, button);
+    return button;
+}
+
 CPropertyPage* CPropertySheet::GetPage(int index) const
 {
     return index >= 0 && index < GetPageCount() ? m_pages[static_cast<std::size_t>(index)]
@@ -92,6 +103,8 @@ bool CPropertySheet::Activate(int index)
     if (!page)
         return false;
     page->EnsureCreated();
+    for (const auto& [owner, button] : m_pageButtons)
+        button->setVisible(owner == page);
     ++m_activation;
     m_active = index;
     m_stack->setCurrentWidget(page);
@@ -108,8 +121,11 @@ bool CPropertySheet::SetActivePage(int index)
 {
     if (!GetPage(index))
         return false;
-    if (CPropertyPage* current = GetActivePage(); current && !current->OnKillActive())
-        return false;
+    if (CPropertyPage* current = GetActivePage()) {
+        if (!current->OnKillActive())
+            return false;
+        OnPageLeft(m_active, index);
+    }
     return Activate(index);
 }
 
@@ -122,8 +138,11 @@ void CPropertySheet::Move(int step, int handlerResult)
         return;
     if (!GetActivePage()->OnKillActive())
         return;
+    OnPageLeft(m_active, target);
     Activate(target);
 }
+
+void CPropertySheet::OnPageLeft(int, int) {}
 
 bool CPropertySheet::Asked(unsigned button) const
 {

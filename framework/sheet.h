@@ -9,6 +9,7 @@
 #include <vector>
 
 class CPropertyPage;
+class QHBoxLayout;
 class QPushButton;
 class QStackedWidget;
 
@@ -44,12 +45,18 @@ public:
     void PressFinish();
     void PressCancel();
 
+    // A push button of `page` in the button row, left of Back, shown only
+    // while that page is active.
+    QPushButton* AddPageButton(CPropertyPage* page, const QString& text);
+
     QPushButton* BackButton() const { return m_back; }
     QPushButton* NextButton() const { return m_next; }
     QPushButton* FinishButton() const { return m_finish; }
     QPushButton* CancelButton() const { return m_cancel; }
 
 protected:
+    // The page at `from` has let the wizard go to `to`, which is shown next.
+    virtual void OnPageLeft(int from, int to);
     void reject() override;
     // Return presses the focused push button, elsewhere Next or Finish.
     void keyPressEvent(QKeyEvent* event) override;
@@ -62,6 +69,8 @@ private:
     bool Asked(unsigned button) const;
 
     std::vector<CPropertyPage*> m_pages;
+    std::vector<std::pair<CPropertyPage*, QPushButton*>> m_pageButtons;
+    QHBoxLayout* m_buttonRow;
     QStackedWidget* m_stack;
     QPushButton* m_back;
     QPushButton* m_next;

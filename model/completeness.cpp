@@ -1,10 +1,11 @@
 #include "model/completeness.h"
 
+#include "model/cp1250.h"
 #include "model/data.h"
 #include "model/messages.h"
 #include "model/opinions.h"
 
-#include <span>
+#include <cstdio>
 
 namespace {
 
@@ -21,37 +22,89 @@ constexpr int kOrdererTexts[] = {123, 126, 131, 132};
 constexpr Requirements kHeader{kHeaderTexts, 2, 0};
 constexpr Requirements kOrderer{kOrdererTexts, 128, 129};
 
-// The wizard's check: stops at the first gap, asks about IČO 0 and an empty
-// DIČ.
-bool Check(const CUzData& d, const Requirements& r)
+// A positive IČO whose check digit is wrong: go on with it anyway?
+bool AskWrongCheckDigit(std::int32_t ico)
 {
+    char text[96];
+    std::snprintf(text, sizeof text,
+                  "IČO %08d nemá správnou kontrolní číslici. Chcete pokračovat ?", ico);
+    return AppMessageBox(cp1250::Literal(text), MB_ICONEXCLAMATION | MB_YESNO) == IDYES;
+}
+
+// The wizard's check: stops at the first gap, asks about IČO 0, a wrong
+// check digit and an empty DIČ.
+bool Check(const CUzData& d, const Requirements& r, CheckStop* stop)
+{
+    const auto fail = [stop](int tag, bool message) {
+        if (stop)
+            *stop = {tag, message};
+        return false;
+    };
     // Blanks count as filled: only an empty text is missing.
     for (int tag : r.texts)
         if (d.Item(tag).m_strValue.empty())
-            return false;
+            return fail(tag, true);
     const std::int32_t ico = d.Item(r.ico).m_nNumber;
     if (ico == 0 && !AskYesNo(10025, MB_ICONEXCLAMATION))
-        return false;
+        return fail(r.ico, true);
+    // A negative IČO is refused below whatever its digits.
+    if (ico > 0 && !IcoCheckDigitOk(ico) && !AskWrongCheckDigit(ico))
+        return fail(r.ico, false);
     if (r.dic != 0 && d.Item(r.dic).m_strValue.empty() && !AskYesNo(10026, MB_ICONEXCLAMATION))
-        return false;
-    return ico >= 0;
+        return fail(r.dic, true);
+    return ico >= 0 || fail(r.ico, true);
+}
+
+const Requirements& RequirementsOf(Form form)
+{
+    return form == Form::Header ? kHeader : kOrderer;
 }
 
 } // namespace
 
-bool CUzData::CheckHeader()
+bool CUzData::CheckHeader(CheckStop* stop)
 {
-    return Check(*this, kHeader);
+    return Check(*this, kHeader, stop);
 }
 
-bool CUzData::CheckOrderer()
+bool CUzData::CheckOrderer(CheckStop* stop)
 {
-    return Check(*this, kOrderer);
+    return Check(*this, kOrderer, stop);
+}
+
+std::span<const int> RequiredTexts(Form form)
+{
+    return RequirementsOf(form).texts;
+}
+
+namespace {
+
+// The label without its trailing blanks and colon (Windows-1250).
+std::string ShortLabel(const CUzData& d, int tag)
+{
+    std::string name = d.Item(tag).m_strLabel;
+    while (!name.empty() && (name.back() == ' ' || name.back() == ':'))
+        name.pop_back();
+    return name;
+}
+
+} // namespace
+
+std::string FieldName(const CUzData& d, int tag)
+{
+    std::string name;
+    cp1250::ToUtf8(ShortLabel(d, tag), name);
+    return name;
+}
+
+void ShowMissingField(int id, const CUzData& d, int tag)
+{
+    AppMessageBox(LoadText(id) + cp1250::Literal("\nChybí: ") + ShortLabel(d, tag), MB_OK);
 }
 
 std::vector<Gap> ListGaps(const CUzData& d, Form form)
 {
-    const Requirements& r = form == Form::Header ? kHeader : kOrderer;
+    const Requirements& r = RequirementsOf(form);
     std::vector<Gap> gaps;
     for (int tag : r.texts) {
         // The wizard takes the opinion's text from the entry chosen in its

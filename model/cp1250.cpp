@@ -85,6 +85,26 @@ Result FromUtf8(std::string_view utf8, std::string& out)
     return {false, Utf8Length(utf8.substr(0, at))};
 }
 
+std::string FromUtf8Lossy(std::string_view utf8)
+{
+    std::string out, part;
+    while (!utf8.empty()) {
+        const std::size_t at = ToCp1250().Run(utf8, part);
+        if (at == std::string_view::npos) {
+            out += part;
+            break;
+        }
+        ToCp1250().Run(utf8.substr(0, at), part);
+        out += part;
+        out += '?';
+        std::size_t skip = 1; // the lead byte, then its continuation bytes
+        while (at + skip < utf8.size() && (static_cast<unsigned char>(utf8[at + skip]) & 0xC0) == 0x80)
+            ++skip;
+        utf8.remove_prefix(at + skip);
+    }
+    return out;
+}
+
 Result ToUtf8(std::string_view text, std::string& out)
 {
     std::size_t at = FromCp1250().Run(text, out);

@@ -19,6 +19,10 @@ struct Result {
 // malformed UTF-8 sequence) fails the whole conversion; `out` is then empty.
 Result FromUtf8(std::string_view utf8, std::string& out);
 
+// UTF-8 -> Windows-1250 for showing: every character that Windows-1250
+// cannot hold, and every malformed sequence, becomes '?'.
+std::string FromUtf8Lossy(std::string_view utf8);
+
 // Windows-1250 -> UTF-8. The bytes 0x81 0x83 0x88 0x90 0x98 are undefined in
 // Windows-1250 and fail the conversion; `out` is then empty.
 Result ToUtf8(std::string_view text, std::string& out);

@@ -34,6 +34,8 @@ enum PageCode : std::int32_t {
     PageText = 9,
 };
 
+struct CheckStop; // model/completeness.h
+
 inline constexpr int kItemCount = 134;
 inline constexpr int kOpinionTag = 10;   // the audit opinion: no edit control, no limit
 inline constexpr int kFirstFigureTag = 11;
@@ -65,9 +67,10 @@ public:
     bool ReadItems(int fd);
 
     // Completeness of the header and the orderer data; they may ask the
-    // user about a missing IČO or DIČ (model/completeness.cpp).
-    bool CheckHeader();
-    bool CheckOrderer();
+    // user about a missing IČO or DIČ and a wrong check digit
+    // (model/completeness.cpp). False: `stop` tells which field failed.
+    bool CheckHeader(CheckStop* stop = nullptr);
+    bool CheckOrderer(CheckStop* stop = nullptr);
     void CopyHeaderToOrderer();
 
     // Check engine (checks/rules.cpp).

@@ -123,9 +123,10 @@ bool CUzDocument::Save()
         m_data.WriteItems(bytes);
     } catch (const std::bad_alloc&) {
         m_nError = FileErrWrite;
+        m_nErrno = ENOMEM;
         return false;
     }
-    switch (fileio::ReplaceFile(m_strPath, bytes)) {
+    switch (fileio::ReplaceFile(m_strPath, bytes, &m_nErrno)) {
     case fileio::WriteResult::Ok:
         m_identity = fileio::IdentifyFile(m_strPath);
         return true;
@@ -156,7 +157,8 @@ void CUzDocument::ShowFileError()
         return;
     if (m_nError > FileErrNone && m_nError <= FileErrWrite) {
         const auto& r = kReports[m_nError];
-        AppMessageBox(LoadText(r.id), r.style | MB_OK);
+        AppMessageBox(FileErrorText(r.id, m_strPath, m_nErrno), r.style | MB_OK);
     }
     m_nError = FileErrNone;
+    m_nErrno = 0;
 }

@@ -34,7 +34,8 @@ public:
     // Writes the statement to m_strPath without destroying the previous file
     // when writing fails.
     bool Save();
-    // Reports m_nError, if any, and resets it.
+    // Reports m_nError, if any, with the file's name and m_nErrno's reason
+    // when a save failed, and resets both.
     void ShowFileError();
 
     // The statement text (text/layout.cpp). 1 built, 0 out of memory.
@@ -42,6 +43,8 @@ public:
 
     std::string m_strPath;
     std::int32_t m_nError = FileErrNone;
+    // Why the last save failed (errno), for the second line of its message.
+    int m_nErrno = 0;
     CUzData m_data;
     // The statement file as it was when loaded or last saved (for a new
     // statement: that it did not exist), to notice another program's change.

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace fileio {
 
@@ -128,33 +133,231 @@ bool Reader::ReadText(std::uint64_t size, std::string& text)
 
 namespace {
 
-constexpr mode_t kNewFileMode = S_IRUSR | S_IWUSR;
 constexpr const char* kTempSuffix = ".bil-tmp";
+constexpr std::size_t kTempSuffixLen = 8;
+constexpr std::size_t kTempRandomLen = 6; // the XXXXXX of mkostemps
 
-std::string FolderOf(const std::string& path)
+// A file-size limit must be an ordinary write error (EFBIG) that leaves the
+// old file whole, not a signal that ends the program halfway through a save.
+void IgnoreFileSizeSignal()
 {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
+    static const bool ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+    (void)ignored;
 }
 
-void SyncFolder(const std::string& path)
+struct Outcome {
+    WriteResult result;
+    int error; // errno of the call that failed; 0 on success
+};
+
+Outcome Failed(WriteResult result, int error)
 {
-    int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
+    return {result, error};
+}
+
+constexpr Outcome kOk{WriteResult::Ok, 0};
+
+// A descriptor closed on every path; Close() where closing must succeed.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
     }
+    Fd(Fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
+    }
+
+    int get() const { return m_fd; }
+    bool Close() { return close(std::exchange(m_fd, -1)) == 0; }
+
+private:
+    int m_fd;
+};
+
+WriteResult Report(const Outcome& o, int* error)
+{
+    if (error)
+        *error = o.error;
+    return o.result;
 }
 
-mode_t NewFileMode()
+// The file a save replaces: a link resolved into the file it names.
+struct Target {
+    std::string path;
+    std::string prefix; // its folder with the trailing slash, or empty
+    std::string name;
+    bool exists = false;
+    struct stat st {};
+};
+
+Outcome Examine(const std::string& path, Target& t)
 {
-    const mode_t mask = umask(0);
+    if (path.empty())
+        return Failed(WriteResult::OpenFailed, ENOENT);
+    t.path = path;
+    struct stat lst;
+    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        if (char* real = realpath(path.c_str(), nullptr)) {
+            t.path = real;
+            std::free(real);
+        }
+    }
+    const std::size_t slash = t.path.find_last_of('/');
+    t.prefix = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
+    t.name = t.path.substr(t.prefix.size());
+    t.exists = stat(t.path.c_str(), &t.st) == 0;
+    if (!t.exists)
+        return errno == ENOENT ? kOk : Failed(WriteResult::OpenFailed, errno);
+    if (!S_ISREG(t.st.st_mode))
+        return Failed(WriteResult::OpenFailed, kNotRegularFile);
+    // A file the user may not write is refused as overwriting it would be;
+    // the rename must not sneak past its permissions.
+    if (access(t.path.c_str(), W_OK) != 0)
+        return Failed(WriteResult::OpenFailed, errno);
+    return kOk;
+}
+
+mode_t CurrentUmask()
+{
+    // Read, not set: umask() would change it for every thread meanwhile.
+    if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+        char line[128];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(f);
+        if (found)
+            return static_cast<mode_t>(mask);
+    }
+    const mode_t mask = umask(022);
     umask(mask);
-    return kNewFileMode & ~mask;
+    return mask;
+}
+
+bool SameInode(int fd, const std::string& path)
+{
+    struct stat a, b;
+    return fstat(fd, &a) == 0 && lstat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
+// ".NAME.XXXXXX.bil-tmp", or ".NAME.bil-tmp" as earlier versions named it.
+bool IsTempName(const std::string& entry, const std::string& name)
+{
+    const std::string head = "." + name;
+    if (!entry.starts_with(head) || !entry.ends_with(kTempSuffix))
+        return false;
+    const std::size_t middle = entry.size() - head.size() - kTempSuffixLen;
+    return middle == 0 || (middle == kTempRandomLen + 1 && entry[head.size()] == '.');
+}
+
+// A temporary file of ours that a killed save left behind: a regular file of
+// this user that no running save holds locked. Anything else stays.
+void RemoveIfStale(const std::string& temp)
+{
+    const Fd fd(open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (fd.get() >= 0 && fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == geteuid() && st.st_nlink == 1 && flock(fd.get(), LOCK_EX | LOCK_NB) == 0 &&
+        SameInode(fd.get(), temp))
+        unlink(temp.c_str());
+}
+
+// Removes the stale temporary files in the folder `prefix` (with its
+// trailing slash, or empty) whose names `ours` recognises.
+template <typename Ours>
+void RemoveStale(const std::string& prefix, Ours ours)
+{
+    DIR* dir = opendir(prefix.empty() ? "." : prefix.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> stale;
+    while (const dirent* e = readdir(dir))
+        if (ours(std::string(e->d_name)))
+            stale.push_back(prefix + e->d_name);
+    closedir(dir);
+    for (const std::string& temp : stale)
+        RemoveIfStale(temp);
+}
+
+// Creates a temporary file of a name no other save uses, locked for as long
+// as it stays open, so that no other save takes it for a stale one.
+Fd CreateTemp(const Target& t, std::string& temp)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::string name = t.prefix + "." + t.name + ".XXXXXX" + kTempSuffix;
+        Fd fd(mkostemps(name.data(), static_cast<int>(kTempSuffixLen), O_CLOEXEC));
+        if (fd.get() < 0)
+            return fd;
+        // Between its creation and the lock another save's cleanup may have
+        // taken it: then it is no longer under this name.
+        if (flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && SameInode(fd.get(), name)) {
+            temp = std::move(name);
+            return fd;
+        }
+    }
+    errno = EAGAIN;
+    return Fd();
+}
+
+// The old file's owner, group and mode for the new one, or false when this
+// user cannot give them to it. Set-ID bits never pass to a new file.
+bool TakeOver(int fd, const struct stat& old)
+{
+    struct stat now;
+    if (fstat(fd, &now) != 0)
+        return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+        fchown(fd, old.st_uid, old.st_gid) != 0)
+        return false;
+    return fchmod(fd, old.st_mode & 0777) == 0;
+}
+
+enum class TempStep { Written, InPlace, Failed };
+
+// Writes `bytes` into a new temporary file beside the target, with the
+// target's owner, group and mode (a new file's: 0666 minus the umask). On
+// Written `fd` is open and locked. InPlace: no temporary file can stand in
+// for the target here (none can be made, or it could not keep the owner).
+TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Fd& fd,
+                   std::string& temp, int& error)
+{
+    if (t.exists && t.st.st_nlink > 1)
+        return TempStep::InPlace; // a rename would part the links
+    fd = CreateTemp(t, temp);
+    if (fd.get() < 0) // folder not writable, name too long, no inode: in place
+        return TempStep::InPlace;
+    TempStep step = TempStep::Written;
+    if (t.exists ? !TakeOver(fd.get(), t.st) : fchmod(fd.get(), 0666 & ~CurrentUmask()) != 0) {
+        step = TempStep::InPlace;
+    } else if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || (sync && fsync(fd.get()) != 0)) {
+        error = errno;
+        step = TempStep::Failed;
+    }
+    if (step != TempStep::Written) {
+        unlink(temp.c_str());
+        fd = Fd();
+    }
+    return step;
+}
+
+// 0, or the errno of a folder that can be synced but failed to: a rename
+// whose folder was not synced may not survive a power cut.
+int SyncFolderOf(const std::string& prefix)
+{
+    const Fd fd(open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return 0; // a folder we may not read cannot be synced at all
+    if (fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return errno;
+    return 0;
 }
 
 bool PwriteAll(int fd, std::string_view bytes)
@@ -171,95 +374,199 @@ bool PreadAll(int fd, std::string& bytes)
     });
 }
 
-// A temporary file of ours that a killed save left behind: a regular file of
-// this user that no running save holds locked. Anything else stays.
-void RemoveStaleTemp(const std::string& temp)
+// Two saves in place take turns on the file. Another save is waited for a
+// few seconds at most; a file system without locks is written unlocked.
+bool LockForWriting(int fd)
 {
-    int fd = open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat st, now;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
-        st.st_nlink == 1 && flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-        lstat(temp.c_str(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
-        unlink(temp.c_str());
-    close(fd);
+    for (int wait = 0; wait < 500; ++wait) {
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return true;
+        usleep(10000);
+    }
+    errno = EWOULDBLOCK;
+    return false;
 }
 
-// Creates the temporary file, locked for as long as it is being written.
-int CreateTemp(const std::string& temp)
+Outcome WriteNewInPlace(const Target& t, std::string_view bytes)
 {
-    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-    int fd = open(temp.c_str(), flags, kNewFileMode);
-    if (fd < 0 && errno == EEXIST) {
-        RemoveStaleTemp(temp);
-        fd = open(temp.c_str(), flags, kNewFileMode);
+    Fd fd(open(t.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        return Failed(WriteResult::OpenFailed, errno);
+    int error = 0;
+    if (!LockForWriting(fd.get()) || !WriteAll(fd.get(), bytes.data(), bytes.size()) ||
+        fsync(fd.get()) != 0 || !fd.Close())
+        error = errno;
+    if (error != 0) {
+        unlink(t.path.c_str());
+        return Failed(WriteResult::WriteFailed, error);
     }
-    if (fd >= 0)
-        flock(fd, LOCK_EX | LOCK_NB);
-    return fd;
-}
-
-WriteResult WriteNewInPlace(const std::string& target, std::string_view bytes)
-{
-    int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                  kNewFileMode);
-    if (fd < 0)
-        return WriteResult::OpenFailed;
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
-    if (close(fd) != 0)
-        ok = false;
-    if (!ok) {
-        unlink(target.c_str());
-        return WriteResult::WriteFailed;
-    }
-    SyncFolder(target);
-    return WriteResult::Ok;
+    error = SyncFolderOf(t.prefix);
+    return error ? Failed(WriteResult::WriteFailed, error) : kOk;
 }
 
 // Overwrites without truncating first: the blocks the old contents occupy
 // stay allocated, so writing the old bytes back succeeds even on a full disk.
-WriteResult OverwriteInPlace(const std::string& target, std::string_view bytes)
+// A kill in the middle can leave a mix, which only a temporary file avoids.
+Outcome OverwriteInPlace(const Target& t, std::string_view bytes)
 {
-    int fd = open(target.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return WriteResult::OpenFailed;
+    Fd fd(open(t.path.c_str(), O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return WriteResult::OpenFailed;
-    }
+    if (fd.get() < 0 || !LockForWriting(fd.get()) || fstat(fd.get(), &st) != 0)
+        return Failed(WriteResult::OpenFailed, errno);
+    if (!S_ISREG(st.st_mode))
+        return Failed(WriteResult::OpenFailed, kNotRegularFile);
     const auto oldSize = static_cast<std::size_t>(st.st_size);
     std::string old(std::min(oldSize, bytes.size()), '\0');
-    if (!PreadAll(fd, old)) {
-        close(fd);
-        return WriteResult::OpenFailed;
-    }
+    if (!PreadAll(fd.get(), old))
+        return Failed(WriteResult::OpenFailed, errno);
     // Until the file is cut to its new length, the old bytes beyond the new
     // ones are still there, and writing back those before makes it whole.
-    bool ok = PwriteAll(fd, bytes) && fsync(fd) == 0 &&
-              ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
-    if (!ok) {
-        PwriteAll(fd, old);
-        if (ftruncate(fd, static_cast<off_t>(oldSize)) != 0) {
+    int error = 0;
+    if (!PwriteAll(fd.get(), bytes) || fsync(fd.get()) != 0 ||
+        ftruncate(fd.get(), static_cast<off_t>(bytes.size())) != 0) {
+        error = errno;
+        PwriteAll(fd.get(), old);
+        if (ftruncate(fd.get(), static_cast<off_t>(oldSize)) != 0) {
             // Nothing more can be done; the write error is reported below.
         }
-        fsync(fd);
-    } else if (fsync(fd) != 0) {
-        ok = false; // the new contents are whole, but the user must know
+        fsync(fd.get());
+    } else if (fsync(fd.get()) != 0) {
+        error = errno; // the new contents are whole, but unconfirmed
     }
-    if (close(fd) != 0)
-        ok = false;
-    return ok ? WriteResult::Ok : WriteResult::WriteFailed;
+    if (!fd.Close() && error == 0)
+        error = errno;
+    return error ? Failed(WriteResult::WriteFailed, error) : kOk;
+}
+
+Outcome WriteInPlace(const Target& t, std::string_view bytes)
+{
+    return t.exists ? OverwriteInPlace(t, bytes) : WriteNewInPlace(t, bytes);
+}
+
+Outcome Replace(const std::string& path, std::string_view bytes)
+{
+    IgnoreFileSizeSignal();
+    Target t;
+    const Outcome examined = Examine(path, t);
+    if (examined.result != WriteResult::Ok)
+        return examined;
+    RemoveStale(t.prefix, [&](const std::string& entry) { return IsTempName(entry, t.name); });
+    Fd fd;
+    int error = 0;
+    std::string temp;
+    switch (WriteTemp(t, bytes, true, fd, temp, error)) {
+    case TempStep::InPlace:
+        return WriteInPlace(t, bytes);
+    case TempStep::Failed:
+        return Failed(WriteResult::WriteFailed, error);
+    case TempStep::Written:
+        break;
+    }
+    // Renamed while still locked, so no other save can have taken the
+    // temporary file for a stale one and put its own in its place.
+    if (rename(temp.c_str(), t.path.c_str()) != 0) {
+        error = errno;
+        unlink(temp.c_str());
+        return Failed(WriteResult::WriteFailed, error);
+    }
+    error = SyncFolderOf(t.prefix);
+    if (!fd.Close() && error == 0)
+        error = errno;
+    return error ? Failed(WriteResult::WriteFailed, error) : kOk;
 }
 
 } // namespace
 
-std::string TempFileName(const std::string& path)
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error)
+{
+    return Report(Replace(path, bytes), error);
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : m_temp(std::exchange(other.m_temp, {})), m_target(std::move(other.m_target))
+{
+}
+
+StagedFile::~StagedFile()
+{
+    Discard();
+}
+
+void StagedFile::Discard()
+{
+    if (!m_temp.empty())
+        unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+WriteResult StagedFile::Stage(const std::string& path, std::string_view bytes, int* error)
+{
+    IgnoreFileSizeSignal();
+    Discard();
+    Target t;
+    const Outcome examined = Examine(path, t);
+    if (examined.result != WriteResult::Ok)
+        return Report(examined, error);
+    Fd fd;
+    int failure = 0;
+    std::string temp;
+    switch (WriteTemp(t, bytes, false, fd, temp, failure)) {
+    case TempStep::InPlace:
+        return Report(WriteInPlace(t, bytes), error);
+    case TempStep::Failed:
+        return Report(Failed(WriteResult::WriteFailed, failure), error);
+    case TempStep::Written:
+        break;
+    }
+    // Closed at once, so a batch holds no more than one file open; its
+    // unique name keeps it apart from every other save's.
+    if (!fd.Close()) {
+        failure = errno;
+        unlink(temp.c_str());
+        return Report(Failed(WriteResult::WriteFailed, failure), error);
+    }
+    m_temp = std::move(temp);
+    m_target = std::move(t.path);
+    return Report(kOk, error);
+}
+
+WriteResult StagedFile::Commit(int* error)
+{
+    if (m_temp.empty())
+        return Report(kOk, error);
+    const std::string temp = std::exchange(m_temp, {});
+    if (rename(temp.c_str(), m_target.c_str()) == 0)
+        return Report(kOk, error);
+    const int failure = errno;
+    unlink(temp.c_str());
+    return Report(Failed(WriteResult::WriteFailed, failure), error);
+}
+
+bool SyncFileSystem(const std::string& path)
+{
+    const Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return fd.get() >= 0 && syncfs(fd.get()) == 0;
+}
+
+bool SyncFolder(const std::string& path)
 {
     const std::size_t slash = path.find_last_of('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(0, nameStart) + "." + path.substr(nameStart) + kTempSuffix;
+    return SyncFolderOf(slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) == 0;
+}
+
+void RemoveStaleTemps(const std::string& folder)
+{
+    RemoveStale(folder.ends_with('/') ? folder : folder + "/", [](const std::string& entry) {
+        return entry.starts_with('.') && entry.ends_with(kTempSuffix);
+    });
+}
+
+bool IsTempFileOf(const std::string& path, const std::string& entry)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return IsTempName(entry, slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 namespace {
@@ -293,54 +600,6 @@ bool IsSpecialFile(const std::string& path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
-}
-
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes)
-{
-    if (path.empty())
-        return WriteResult::OpenFailed;
-
-    // Write through a link into the file it names, so the link stays a link.
-    std::string target = path;
-    struct stat lst;
-    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        if (char* real = realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-
-    struct stat old;
-    const bool exists = stat(target.c_str(), &old) == 0;
-    // A file the user may not write is refused as overwriting it would be;
-    // the rename must not sneak past its permissions.
-    if (exists && (!S_ISREG(old.st_mode) || access(target.c_str(), W_OK) != 0))
-        return WriteResult::OpenFailed;
-
-    const std::string temp = TempFileName(target);
-    int fd = CreateTemp(temp);
-    if (fd < 0) // folder not writable, name too long, no inode: in place
-        return exists ? OverwriteInPlace(target, bytes) : WriteNewInPlace(target, bytes);
-
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
-    if (ok && exists) {
-        ok = fchmod(fd, old.st_mode & 07777) == 0;
-        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
-            // Only root may give a file away; the mode is what matters.
-        }
-    } else if (ok) {
-        ok = fchmod(fd, NewFileMode()) == 0;
-    }
-    if (close(fd) != 0)
-        ok = false;
-    if (ok && rename(temp.c_str(), target.c_str()) != 0)
-        ok = false;
-    if (!ok) {
-        unlink(temp.c_str());
-        return WriteResult::WriteFailed;
-    }
-    SyncFolder(target);
-    return WriteResult::Ok;
 }
 
 } // namespace fileio

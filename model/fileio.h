@@ -65,20 +65,62 @@ FileIdentity IdentifyOpenFile(int fd);
 
 enum class WriteResult { Ok, OpenFailed, WriteFailed };
 
-// Puts `bytes` into the file `path` (through a symbolic link into the file
-// it names). After any failure the file holds its complete old contents (or
-// is absent, if it was new) and after success the complete new ones: never a
-// mix or a stump. Normally a temporary file beside it is written, synced and
-// renamed over it; where none can be made, the file is overwritten in place
-// and its old bytes are written back on failure. An existing file keeps its
-// mode; a new one gets 0600 minus the umask. Only regular files are written:
-// anything else is OpenFailed.
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes);
+// The error number given for a name that is not a regular file.
+inline constexpr int kNotRegularFile = -1;
 
-// The name of the temporary file ReplaceFile uses beside `path`: hidden and
-// recognisable, one per file, so a save that was killed leaves at most this
-// one behind and the next save of that file removes it.
-std::string TempFileName(const std::string& path);
+// Puts `bytes` into the file `path` (through a symbolic link into the file
+// it names). Afterwards the file holds one save's complete bytes: its old
+// contents (or nothing, if it was new) after a failure, the new ones after
+// success; a save that could not confirm them (a failed sync or close after
+// the bytes were complete) reports WriteFailed although the new bytes may be
+// in place. Normally a temporary file of a name no other save uses is
+// written beside it, synced and renamed over it while still locked. Where no
+// temporary file can be made, or it could not keep the file's owner, group
+// and mode, or the file has several links, the file is overwritten in place,
+// locked against other saves, and its old bytes are written back on failure.
+// A new file gets 0666 minus the umask; set-ID bits are never carried over.
+// Only regular files are written: anything else is OpenFailed. `error`, when
+// given, receives the errno of the failure (kNotRegularFile, 0 on success).
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error = nullptr);
+
+// One file of a batch, replaced in two steps so that a batch syncs once.
+// Stage() writes the bytes into a new temporary file beside the target and
+// closes it, unsynced; after every file is staged the caller syncs the file
+// system once (SyncFileSystem), Commit()s each file (a rename, the folder
+// unsynced), then syncs each folder once (SyncFolder). Where no temporary
+// file can be made, Stage() replaces the file in place, synced, and Commit()
+// has nothing left to do. Destroying an uncommitted StagedFile removes its
+// temporary file.
+class StagedFile {
+public:
+    StagedFile() = default;
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    ~StagedFile();
+
+    WriteResult Stage(const std::string& path, std::string_view bytes, int* error = nullptr);
+    WriteResult Commit(int* error = nullptr);
+
+private:
+    void Discard();
+
+    std::string m_temp; // empty: nothing to commit
+    std::string m_target;
+};
+
+// syncfs of the file system that holds `path`.
+bool SyncFileSystem(const std::string& path);
+// fsync of the folder that holds `path`; a folder that cannot be synced at
+// all (some network file systems) counts as synced.
+bool SyncFolder(const std::string& path);
+
+// Removes the temporary files that killed saves of this user left in
+// `folder` (a batch's cleanup; a single save cleans up after its own file).
+void RemoveStaleTemps(const std::string& folder);
+// True when `entry`, a name in the folder of `path`, is a temporary file of
+// a save of `path`: hidden and recognisable (".NAME.XXXXXX.bil-tmp").
+bool IsTempFileOf(const std::string& path, const std::string& entry);
 
 // True when `path` exists but is not a regular file (a folder, a FIFO, a
 // device): such a name is refused without opening it.

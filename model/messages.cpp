@@ -3,7 +3,11 @@
 #include "model/cp1250.h"
 #include "res/strings.h"
 
+#include "model/fileio.h"
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -69,17 +73,67 @@ void ShowMessage(int id)
     AppMessageBox(LoadText(id), MB_OK);
 }
 
-bool BrowseFileName(std::string& result, const std::string& title, const std::string& filter,
-                    const std::string& defExt, const std::string& start)
+std::string FileErrorReason(int error)
 {
-    result.clear();
-    std::string chosen = start;
-    if (!g_host || !g_host->OpenFileName(chosen, title, filter))
-        return false;
+    const char* text = nullptr;
+    switch (error) {
+    case ENOSPC: text = "Na disku není volné místo."; break;
+    case EACCES:
+    case EPERM: text = "K zápisu nemáte oprávnění."; break;
+    case EROFS: text = "Svazek je jen pro čtení."; break;
+    case EIO: text = "Chyba disku."; break;
+    case ENOENT: text = "Složka už neexistuje."; break;
+    case EFBIG:
+    case EDQUOT: text = "Soubor je příliš velký nebo je překročena kvóta."; break;
+    case fileio::kNotRegularFile: text = "Nejde o obyčejný soubor."; break;
+    default: break;
+    }
+    if (text)
+        return cp1250::Literal(text);
+    // The system's own words, in whatever language it speaks.
+    return cp1250::Literal("Systém hlásí chybu ") + std::to_string(error) + ". " +
+           cp1250::FromUtf8Lossy(std::strerror(error));
+}
+
+std::string FileErrorText(int id, const std::string& path, int error)
+{
+    std::string text = LoadText(id);
+    if (error != 0)
+        text += "\n" + cp1250::FromUtf8Lossy(path) + ": " + FileErrorReason(error);
+    return text;
+}
+
+std::string WithExtension(const std::string& path, const std::string& ext)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? path.substr(0, dot) : path) + ext;
+}
+
+bool TakeFileName(const std::string& chosen, const std::string& defExt, std::string& result)
+{
     if (chosen.empty() || cp1250::Utf8Length(chosen) >= std::size_t{kMaxPathChars})
         return false;
     result = chosen;
     if (!HasExtension(result))
         result += defExt;
     return true;
+}
+
+bool BrowseFileName(std::string& result, const std::string& title, const std::string& filter,
+                    const std::string& defExt, const std::string& start)
+{
+    result.clear();
+    std::string chosen = start;
+    return g_host && g_host->OpenFileName(chosen, title, filter) &&
+           TakeFileName(chosen, defExt, result);
+}
+
+bool SaveFileName(std::string& result, const std::string& title, const std::string& filter,
+                  const std::string& defExt)
+{
+    std::string chosen = result;
+    return g_host && g_host->SaveFileName(chosen, title, filter) &&
+           TakeFileName(chosen, defExt, result);
 }

@@ -30,6 +30,16 @@ public:
     // Windows-1250).
     virtual bool OpenFileName(std::string& path, const std::string& title,
                               const std::string& filter) = 0;
+
+    // The save dialog: `path` holds the proposal (file system bytes) and
+    // receives the choice, which the user has confirmed if it exists.
+    // Returns false on cancel. A host without one cancels.
+    virtual bool SaveFileName(std::string& path, const std::string& title,
+                              const std::string& filter)
+    {
+        (void)path, (void)title, (void)filter;
+        return false;
+    }
 };
 
 // A host for runs without a user (tools, benchmarks, fuzzing): shows
@@ -67,6 +77,13 @@ bool AskYesNo(int id, unsigned flags);
 // OK box, default icon.
 void ShowMessage(int id);
 
+// Why a file could not be written or opened, for the second line of a file
+// error's message (Windows-1250).
+std::string FileErrorReason(int error);
+// A file error's message: the string-table text of `id`, and on a second line
+// the file's name and the reason (none when `error` is 0).
+std::string FileErrorText(int id, const std::string& path, int error);
+
 // The longest path name the program takes, in characters as shown: the
 // open-file dialog's buffer, whose last place holds the terminating zero.
 inline constexpr int kMaxPathChars = 260;
@@ -79,3 +96,16 @@ inline constexpr int kMaxPathChars = 260;
 bool BrowseFileName(std::string& result, const std::string& title,
                     const std::string& filter, const std::string& defExt,
                     const std::string& start = {});
+// The file `path` with `ext` (".pdf") for its extension, beside it: the part
+// from the last dot of its name on is replaced, unless the dot begins the
+// name; a name without one gets `ext` appended.
+std::string WithExtension(const std::string& path, const std::string& ext);
+// A name as a file dialog's choice is taken: false when it does not fit the
+// dialog's buffer; otherwise `result` is the name, with `defExt` appended
+// when it has no extension or ends in a dot.
+bool TakeFileName(const std::string& chosen, const std::string& defExt, std::string& result);
+// Save dialog proposing `result`. On OK `result` holds the chosen path, with
+// `defExt` appended as above; cancel, failure or a path too long: false,
+// `result` as proposed.
+bool SaveFileName(std::string& result, const std::string& title, const std::string& filter,
+                  const std::string& defExt);

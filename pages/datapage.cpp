@@ -4,9 +4,14 @@
 #include "framework/ddx.h"
 #include "framework/page.h"
 #include "framework/sheet.h"
+#include "model/completeness.h"
 #include "model/document.h"
 #include "model/item.h"
 #include "model/messages.h"
+
+#include <QWidget>
+
+#include <algorithm>
 
 bool CUzDataPage::OnSetActive()
 {
@@ -69,4 +74,26 @@ void ExchangeItems(CDataExchange& dx, std::span<const ItemField> fields)
         else
             ExchangeTextItem(dx, item, f.edit, f.label);
     }
+}
+
+void BoldLabels(CPropertyPage& page, std::span<const ItemField> fields, std::span<const int> tags)
+{
+    for (const ItemField& f : fields) {
+        QWidget* label = page.GetDlgItem(f.label);
+        if (!label || std::find(tags.begin(), tags.end(), f.tag) == tags.end())
+            continue;
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+    }
+}
+
+void RefuseForm(CPropertyPage& page, std::span<const ItemField> fields, int id,
+                const CheckStop& stop)
+{
+    if (stop.message)
+        ShowMissingField(id, g_doc.m_data, stop.tag);
+    for (const ItemField& f : fields)
+        if (f.tag == stop.tag)
+            page.GotoDlgCtrl(page.GetDlgItem(f.edit));
 }

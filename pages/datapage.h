@@ -23,6 +23,7 @@ public:
 bool AskCancel();
 
 class CUzItem;
+struct CheckStop;
 
 // One field of a data page and the item it shows; `number` for the IČO,
 // which is exchanged as an integer.
@@ -40,3 +41,11 @@ void ExchangeTextItem(CDataExchange& dx, CUzItem& item, int edit, int label);
 void ExchangeNumberItem(CDataExchange& dx, CUzItem& item, int edit, int label);
 // The fields in order, each as above.
 void ExchangeItems(CDataExchange& dx, std::span<const ItemField> fields);
+
+// The labels of the fields whose items are among `tags`, in bold.
+void BoldLabels(CPropertyPage& page, std::span<const ItemField> fields, std::span<const int> tags);
+// A form refused on Next: its message `id` naming the field (unless the user
+// has just declined a question about it), then that field focused with its
+// text selected.
+void RefuseForm(CPropertyPage& page, std::span<const ItemField> fields, int id,
+                const CheckStop& stop);

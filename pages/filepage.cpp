@@ -69,11 +69,15 @@ void CUzPageFile::OnCommand(int id, Notify code)
         OnBrowse();
 }
 
-void CUzPageFile::OnBrowse()
+const std::string& StatementFileFilter()
 {
-    const std::string title = LoadText(10030);
     static const std::string filter = Cp1250("Soubor UZ pro KT (*.bil)") + '\0' + "*.bil" + '\0' +
                                       Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
-    BrowseFileName(g_doc.m_strPath, title, filter, ".BIL");
+    return filter;
+}
+
+void CUzPageFile::OnBrowse()
+{
+    BrowseFileName(g_doc.m_strPath, LoadText(10030), StatementFileFilter(), ".BIL");
     UpdateData(false);
 }

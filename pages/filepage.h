@@ -3,6 +3,8 @@
 
 #include "framework/page.h"
 
+#include <string>
+
 class CUzPageFile : public CPropertyPage {
 public:
     CUzPageFile();
@@ -15,3 +17,6 @@ public:
 
     void OnBrowse();
 };
+
+// The file dialogs' filter for statement files (Windows-1250 pairs).
+const std::string& StatementFileFilter();

@@ -2,6 +2,7 @@
 
 #include "framework/ddx.h"
 #include "framework/sheet.h"
+#include "model/completeness.h"
 #include "model/document.h"
 #include "model/messages.h"
 #include "model/opinions.h"
@@ -11,12 +12,15 @@
 
 namespace {
 
+constexpr int IDC_OPINION = 1028;
+constexpr int IDC_OPINION_LABEL = 1029;
+// The opinion comes last and is exchanged apart: it is a list, not an edit.
 constexpr ItemField kFields[] = {
     {1, 1010, 1011}, {2, 1013, 1012, true}, {3, 1017, 1016}, {4, 1015, 1014}, {5, 1019, 1018},
     {6, 1021, 1020}, {7, 1023, 1022}, {8, 1025, 1024}, {9, 1027, 1026},
+    {kOpinionTag, IDC_OPINION, IDC_OPINION_LABEL},
 };
-constexpr int IDC_OPINION = 1028;
-constexpr int IDC_OPINION_LABEL = 1029;
+constexpr auto kEdits = std::span(kFields).first(std::size(kFields) - 1);
 
 } // namespace
 
@@ -24,7 +28,7 @@ CUzPageHlava::CUzPageHlava() : CUzDataPage(IDD_HLAVA) {}
 
 void CUzPageHlava::DoDataExchange(CDataExchange& dx)
 {
-    ExchangeItems(dx, kFields);
+    ExchangeItems(dx, kEdits);
     CUzItemBase& opinion = g_doc.m_data.Item(kOpinionTag);
     DDX_Text(dx, IDC_OPINION, opinion.m_strValue);
     DDX_Text(dx, IDC_OPINION_LABEL, opinion.m_strLabel);
@@ -39,6 +43,7 @@ bool CUzPageHlava::OnInitDialog()
     // A drop-down list is named by its value; its label is a relation.
     if (auto* label = Control<QLabel>(IDC_OPINION_LABEL))
         label->setBuddy(GetDlgItem(IDC_OPINION));
+    BoldLabels(*this, kFields, RequiredTexts(Form::Header));
     return CUzDataPage::OnInitDialog();
 }
 
@@ -57,14 +62,15 @@ bool CUzPageHlava::OnKillActive()
     if (!UpdateData(true))
         return false;
     CUzData& data = g_doc.m_data;
-    if (!data.CheckHeader()) {
-        ShowMessage(10011);
+    CheckStop stop;
+    if (!data.CheckHeader(&stop)) {
+        RefuseForm(*this, kFields, 10011, stop);
         return false;
     }
     const int selected = m_opinions.GetCurSel();
     data.Item(kOpinionTag).m_nNumber = selected;
     if (selected < 0) {
-        ShowMessage(10011);
+        RefuseForm(*this, kFields, 10011, {kOpinionTag, true});
         return false;
     }
     return true;

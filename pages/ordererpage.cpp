@@ -1,5 +1,6 @@
 #include "pages/ordererpage.h"
 
+#include "model/completeness.h"
 #include "model/document.h"
 #include "model/messages.h"
 #include "res/dialogs.h"
@@ -22,12 +23,19 @@ void CUzPageObj::DoDataExchange(CDataExchange& dx)
     ExchangeItems(dx, kFields);
 }
 
+bool CUzPageObj::OnInitDialog()
+{
+    BoldLabels(*this, kFields, RequiredTexts(Form::Orderer));
+    return CUzDataPage::OnInitDialog();
+}
+
 bool CUzPageObj::OnKillActive()
 {
     if (!UpdateData(true))
         return false;
-    if (m_bNext == 1 && !g_doc.m_data.CheckOrderer()) {
-        ShowMessage(10027);
+    CheckStop stop;
+    if (m_bNext == 1 && !g_doc.m_data.CheckOrderer(&stop)) {
+        RefuseForm(*this, kFields, 10027, stop);
         return false;
     }
     return true;

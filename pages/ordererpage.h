@@ -8,6 +8,7 @@ public:
     CUzPageObj();
 
     void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
     bool OnKillActive() override;
     void OnCommand(int id, Notify code) override;
 };

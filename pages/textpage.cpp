@@ -4,13 +4,17 @@
 #include "framework/sheet.h"
 #include "framework/text.h"
 #include "model/document.h"
+#include "model/cp1250.h"
 #include "model/fileio.h"
 #include "model/messages.h"
 #include "pages/datapage.h"
+#include "pages/filepage.h"
+#include "pages/printing.h"
 #include "res/dialogs.h"
 #include "text/layout.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -63,12 +67,7 @@ std::string CanonicalName(const std::string& path, int links = 0)
 
 std::string ProposedTextFile(const std::string& chosen, const std::string& statement)
 {
-    if (!chosen.empty() || statement.empty())
-        return chosen;
-    const std::size_t slash = statement.find_last_of('/');
-    const std::size_t dot = statement.find_last_of('.');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return statement.substr(0, extension ? dot : statement.size()) + ".TXT";
+    return !chosen.empty() || statement.empty() ? chosen : WithExtension(statement, ".TXT");
 }
 
 bool SameFile(const std::string& a, const std::string& b)
@@ -97,6 +96,7 @@ bool CUzPageText::OnInitDialog()
     SetControlName(IDC_TEXT, Cp1250("Text účetní závěrky"));
     SetControlName(IDC_FILE, Cp1250("Soubor:"));
     SetControlName(IDC_BROWSE, Cp1250("Vybrat soubor"));
+    AddPrintButtons(*this);
     return CPropertyPage::OnInitDialog();
 }
 
@@ -117,6 +117,7 @@ void CUzPageText::OnCommand(int id, Notify code)
 {
     if (code != Notify::Clicked)
         return;
+    OnPrintCommand(id, this, m_strFile);
     if (id == IDC_BROWSE)
         OnBrowse();
     else if (id == IDC_ONETAB)
@@ -141,6 +142,20 @@ void CUzPageText::OnBrowse()
     field->setText(FileNameText(m_strFile));
 }
 
+namespace {
+
+bool AskYesNoText(const std::string& text)
+{
+    return AppMessageBox(text, MB_ICONEXCLAMATION | MB_YESNO) == IDYES;
+}
+
+void ShowFileError(int id, unsigned icon, const std::string& path, int error)
+{
+    AppMessageBox(FileErrorText(id, path, error), icon | MB_OK);
+}
+
+} // namespace
+
 int CUzPageText::SaveTextFile()
 {
     if (m_strFile.empty()) {
@@ -157,28 +172,60 @@ int CUzPageText::SaveTextFile()
     }
     // A FIFO or a device would block or swallow the text: refused at once.
     if (fileio::IsSpecialFile(m_strFile)) {
-        AppMessageBox(LoadText(10006), MB_ICONHAND | MB_OK);
+        ShowFileError(10006, MB_ICONHAND, m_strFile, fileio::kNotRegularFile);
         return 0;
     }
     if (access(m_strFile.c_str(), R_OK | W_OK) == 0) {
         if (!AskYesNo(10028, MB_ICONEXCLAMATION))
             return 0;
     } else if (errno == EACCES) {
-        AppMessageBox(LoadText(10004), MB_ICONHAND | MB_OK);
+        ShowFileError(10004, MB_ICONHAND, m_strFile, EACCES);
         return 0;
     }
     // Written whole or not at all: a failure keeps an existing file intact.
-    switch (fileio::ReplaceFile(m_strFile, TextFileBytes(m_strText, m_bOneTab != 0))) {
+    int error = 0;
+    switch (fileio::ReplaceFile(m_strFile, TextFileBytes(m_strText, m_bOneTab != 0), &error)) {
     case fileio::WriteResult::Ok:
         return 1;
     case fileio::WriteResult::OpenFailed:
-        AppMessageBox(LoadText(10006), MB_ICONHAND | MB_OK);
+        ShowFileError(10006, MB_ICONHAND, m_strFile, error);
         return 0;
     case fileio::WriteResult::WriteFailed:
         break;
     }
-    AppMessageBox(LoadText(10010), MB_ICONHAND | MB_OK);
+    ShowFileError(10010, MB_ICONHAND, m_strFile, error);
     return 0;
+}
+
+bool CUzPageText::ChooseOtherStatementName()
+{
+    if (!AskYesNoText(Cp1250("Uložit účetní závěrku pod jiným jménem ?")))
+        return false;
+    std::string name = g_doc.m_strPath.substr(g_doc.m_strPath.find_last_of('/') + 1);
+    std::string home;
+    if (FileNameBytes(QDir::homePath(), home))
+        name = home + "/" + name;
+    const std::string title = Cp1250("Uložit účetní závěrku jako");
+    // The same tests as a statement chosen on the first page, and never the
+    // text file's name.
+    while (SaveFileName(name, title, StatementFileFilter(), ".BIL")) {
+        const std::string folder = name.substr(0, name.find_last_of('/') + 1);
+        const bool exists = access(name.c_str(), F_OK) == 0;
+        if (SameFile(name, m_strFile)) {
+            AppMessageBox(LoadText(10022), MB_ICONEXCLAMATION | MB_OK);
+        } else if (fileio::IsSpecialFile(name)) {
+            ShowFileError(10006, MB_ICONHAND, name, fileio::kNotRegularFile);
+        } else if (exists ? access(name.c_str(), R_OK | W_OK) != 0
+                          : access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) {
+            ShowMessage(exists ? 10004 : 10005);
+        } else {
+            g_doc.m_strPath = name;
+            // What is there now is what the user chose to replace.
+            g_doc.m_identity = fileio::IdentifyFile(name);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CUzPageText::OnWizardFinish()
@@ -189,10 +236,20 @@ bool CUzPageText::OnWizardFinish()
     if ((data.m_errors[0].m_nCount != 0 || data.m_errors[1].m_nCount != 0) &&
         !AskYesNo(10019, MB_ICONEXCLAMATION))
         return false;
+    // Another program changed, replaced, removed or created the statement
+    // file since it was loaded or saved here.
+    if (fileio::IdentifyFile(g_doc.m_strPath) != g_doc.m_identity &&
+        !AskYesNoText(Cp1250("Soubor ") + cp1250::FromUtf8Lossy(g_doc.m_strPath) +
+                      Cp1250(" byl mezitím změněn jiným programem. Přepsat ?")) &&
+        !ChooseOtherStatementName())
+        return false;
     if (!SaveTextFile())
         return false;
-    if (g_doc.Save())
-        return true;
-    g_doc.ShowFileError();
-    return false;
+    // A failed save loses nothing: the statement may go under another name.
+    while (!g_doc.Save()) {
+        g_doc.ShowFileError();
+        if (!ChooseOtherStatementName())
+            return false;
+    }
+    return true;
 }

@@ -20,6 +20,10 @@ public:
     void OnBrowse();
     void OnOneTab();
     int SaveTextFile();
+    // After the statement could not be saved, or should not replace a file
+    // another program changed: offers another name, which becomes the
+    // statement's. False when the user declines.
+    bool ChooseOtherStatementName();
 
     std::string m_strText;
     int m_bOneTab = 1;

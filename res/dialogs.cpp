@@ -118,8 +118,8 @@ constexpr ControlTemplate kObj[] = {
     Label(1220, 7, 26, 44, 10, "Útvar: "),
     Field(1011, 54, 25, 306),
     Label(1222, 7, 42, 44, 10, "Ulice: "),
-    Field(1223, 54, 41, 122),
-    Label(1224, 182, 42, 22, 10, "Obec: "),
+    Field(1223, 54, 41, 120),
+    Label(1224, 180, 42, 24, 10, "Obec: "),
     Field(1225, 206, 41, 92),
     Label(1226, 304, 42, 18, 10, "Psč: "),
     Field(1227, 324, 41, 36),
@@ -142,11 +142,7 @@ constexpr ControlTemplate kObj[] = {
     Label(1236, 7, 156, 44, 10, "E-mail: "),
     Field(1237, 54, 155, 200),
 
-    Label(kNoId, 0, 178, 367, 26,
-          "Údaje o společnosti, které má být vystavena faktura za náklady na zveřejnění UZ v KT. "
-          "Redakce KT garantuje, že tyto údaje nebudou zneužity k jiným účelům, než je zde "
-          "uvedeno.",
-          CtlWordWrap),
+    Label(kNoId, 0, 178, 367, 26, kOrdererNote, CtlWordWrap),
 };
 
 constexpr DialogTemplate kFixed[] = {

@@ -70,6 +70,11 @@ constexpr ControlTemplate Field(int id, int x, int y, int w)
     return {id, CtlKind::Edit, x, y, w, 12, "", kField};
 }
 
+// The orderer page's note on the invoice data (the order prints it too).
+inline constexpr const char* kOrdererNote =
+    "Údaje o společnosti, které má být vystavena faktura za náklady na zveřejnění UZ v KT. "
+    "Redakce KT garantuje, že tyto údaje nebudou zneužity k jiným účelům, než je zde uvedeno.";
+
 // Dialog ids of the wizard pages.
 enum DialogId : int {
     IDD_FILE = 130,

@@ -1,6 +1,6 @@
 // bil-check in process: statement files against the facts reported in all
-// three formats and the exit status, the folder search, the text files it
-// writes, hostile inputs and usage errors.
+// four formats and the exit status, the folder search, hostile names, files
+// it may only read, the text files it writes, the progress line and usage.
 
 #include "checker/cli.h"
 #include "model/document.h"
@@ -10,18 +10,31 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <sstream>
+#include <tuple>
+#include <pty.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+using json = nlohmann::json;
 
 struct Output {
     int status;
     std::string out, err;
 };
 
-Output Check(std::vector<std::string> args)
+// The report goes to `report` when given; the progress line would show at
+// once, on `terminal` when given.
+Output Check(std::vector<std::string> args, std::FILE* report = nullptr, std::FILE* terminal = nullptr)
 {
     args.insert(args.begin(), "bil-check");
     std::vector<char*> argv;
@@ -31,7 +44,8 @@ Output Check(std::vector<std::string> args)
     std::size_t outLen = 0, errLen = 0;
     std::FILE* out = open_memstream(&outBuf, &outLen);
     std::FILE* err = open_memstream(&errBuf, &errLen);
-    const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), out, err);
+    const int status = checker::Run(static_cast<int>(argv.size()), argv.data(), report ? report : out,
+                                    terminal ? terminal : err, std::chrono::seconds(0));
     std::fclose(out);
     std::fclose(err);
     Output o{status, std::string(outBuf, outLen), std::string(errBuf, errLen)};
@@ -53,6 +67,22 @@ void WriteStatement(const std::string& path, const std::function<void(CUzData&)>
     WriteFile(path, bytes);
 }
 
+// A run's CSV and workbook as Python's csv module and a spreadsheet library
+// read them back, every cell as text (tests/read_back.py).
+json CsvAndWorkbook(const std::string& folder)
+{
+    TempDir out;
+    std::FILE* csv = std::fopen(out.File("r.csv").c_str(), "w");
+    Check({"--format=csv", "--xlsx", out.File("r.xlsx"), folder}, csv);
+    std::fclose(csv);
+    std::FILE* pipe = popen(("/usr/bin/python3 " BIL_READ_BACK " " + out.File("r.csv") + " " + out.File("r.xlsx")).c_str(), "r");
+    std::string text;
+    for (int c; (c = std::fgetc(pipe)) != EOF;)
+        text += char(c);
+    pclose(pipe);
+    return json::parse(text, nullptr, false);
+}
+
 } // namespace
 
 TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
@@ -63,28 +93,32 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
         std::function<void(CUzData&)> change; // none: the file is `bytes`
         std::string bytes;
         const char* human; // after "NAME: "
-        const char* csv;   // after "NAME,"
+        const char* csv;   // the first eleven columns after "NAME,"
         std::string json;  // status, rule numbers per year, tag and kind of each gap
     } cases[] = {
-        {"a.bil", [](CUzData&) {}, "", "v pořádku\n", "ok,,,,,,,,,\r\n", "ok||"},
-        {"b.bil", [](CUzData& d) { d.Item(17).m_nNumber += 1; d.Item(56).m_nNumber -= 1; }, "",
-         "obsahuje chyby\n  Běžný rok, pravidlo 3: Stálá aktiva\n  Minulý rok, pravidlo 7: Cizí zdroje\n",
-         "errors,,3,Stálá aktiva,7,Cizí zdroje,,,,\r\n", "errors|3 |7 "},
+        {"a.bil", [](CUzData&) {}, "", "v pořádku\n", "ok,,,,,,,,,", "ok||"},
+        {"b.bil", [](CUzData& d) { d.Item(17).m_nNumber += 1; d.Item(55).m_nNumber -= 1; d.Item(56).m_nNumber -= 1; }, "",
+         "obsahuje chyby\n  Běžný rok, pravidlo 3: Stálá aktiva\n  Běžný rok, pravidlo 7: Cizí zdroje\n"
+         "  Minulý rok, pravidlo 7: Cizí zdroje\n",
+         "errors,,3 7,Stálá aktiva; Cizí zdroje,7,Cizí zdroje,,,,", "errors|3 7 |7 "},
         {"c.bil", [](CUzData& d) { d.Item(3).m_strValue.clear(); d.Item(2).m_nNumber = -5; d.Item(10).m_nNumber = -1; }, "",
          "obsahuje chyby\n  Hlavička, chyba: položka Obec není vyplněna\n"
          "  Hlavička, chyba: položka Výrok auditora není vybrána\n  Hlavička, chyba: položka IČO je záporná\n",
          "errors,,,,,,3 10 2,Hlavička: položka Obec není vyplněna; Hlavička: položka Výrok auditora "
-         "není vybrána; Hlavička: položka IČO je záporná,,\r\n",
+         "není vybrána; Hlavička: položka IČO je záporná,,",
          "errors||3 missing_text 10 no_opinion 2 ico_negative "},
         {"d.BIL", [](CUzData& d) { d.Item(128).m_nNumber = 0; d.Item(129).m_strValue.clear(); }, "",
          "v pořádku, s upozorněním\n  Objednavatel, upozornění: položka IČO není vyplněna (0)\n"
          "  Objednavatel, upozornění: položka DIČ není vyplněna\n",
          "warnings,,,,,,,,128 129,Objednavatel: položka IČO není vyplněna (0); Objednavatel: "
-         "položka DIČ není vyplněna\r\n",
+         "položka DIČ není vyplněna",
          "warnings||128 ico_zero 129 dic_empty "},
         // The first record claims a text of 2 GiB.
         {"e.bil", nullptr, std::string("\x01\0\0\0\xff\xff\xff\x7f", 8), "Chyba čtení ze souboru.\n",
-         "unreadable,Chyba čtení ze souboru.,,,,,,,,\r\n", "unreadable||"},
+         "unreadable,Chyba čtení ze souboru.,,,,,,,,", "unreadable||"},
+        {"f.bil", [](CUzData& d) { d.Item(2).m_nNumber = 478; }, "", // 477 checks
+         "v pořádku, s upozorněním\n  Hlavička, upozornění: položka IČO nemá správnou kontrolní číslici\n",
+         "warnings,,,,,,,,2,Hlavička: položka IČO nemá správnou kontrolní číslici", "warnings||2 ico_check_digit "},
     };
     std::string batch;
     for (const auto& c : cases) {
@@ -98,8 +132,8 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
         EXPECT_EQ(human.out.substr(0, human.out.find("\n\n") + 1), path + ": " + c.human);
         const Output csv = Check({"--format", "csv", path});
         EXPECT_EQ(csv.status, exit);
-        EXPECT_EQ(csv.out.substr(csv.out.find("\r\n") + 2), path + "," + c.csv);
-        const auto json = nlohmann::json::parse(Check({"--format=json", path}).out)["files"][0];
+        EXPECT_EQ(csv.out.substr(csv.out.find("\r\n") + 2).rfind(path + "," + c.csv + ",", 0), 0u) << csv.out;
+        const auto json = json::parse(Check({"--format=json", path}).out)["files"][0];
         std::string facts = json["status"].get<std::string>() + "|";
         for (const char* year : {"current", "previous"}) {
             for (const auto& r : json["rules"][year])
@@ -110,41 +144,134 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
             facts += std::to_string(g["tag"].get<int>()) + " " + g["kind"].get<std::string>() + " ";
         EXPECT_EQ(facts, c.json);
     }
-    // A folder: its statements in name order, a missing file, the summary.
+    // A folder: its statements in name order, a missing file, a link loop,
+    // the summary; read as nobody, to whom one is read-only and the others
+    // another owner's. Nothing is made there, not even a probe.
+    chmod(dir.Path().c_str(), 0755);
+    chmod(dir.File("a.bil").c_str(), 0444);
+    ChownToNobody(dir.File("a.bil"));
+    symlink("h.bil", dir.File("h.bil").c_str());
     struct stat before, after;
     stat(dir.Path().c_str(), &before);
-    const Output all = Check({dir.Path(), dir.File("f.bil")});
+    const std::string expected = batch + dir.File("h.bil") + ": Chyba čtení ze souboru.\n" + dir.File("g.bil") +
+                                 ": Soubor neexistuje.\n\nSouborů: 8, v pořádku: 3, s chybami: 2, nečitelných: 3\n";
+    EXPECT_EQ(RunInChild([&] {
+                  const Output all = Check({dir.Path(), dir.File("g.bil")});
+                  return all.status == 1 && all.out == expected ? 0 : (std::fputs(all.out.c_str(), stderr), 1);
+              }, true), 0);
     stat(dir.Path().c_str(), &after);
-    EXPECT_EQ(all.status, 1);
-    EXPECT_EQ(all.out, batch + dir.File("f.bil") + ": Soubor neexistuje.\n\n"
-                       "Souborů: 6, v pořádku: 2, s chybami: 2, nečitelných: 2\n");
-    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec); // nothing made there, not even a probe
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    unlink(dir.File("h.bil").c_str());
+    const auto summary = json::parse(Check({"--format=json", dir.Path()}).out)["summary"];
+    EXPECT_EQ(summary.dump(), R"({"clean":3,"errors":2,"files":6,"unreadable":1,"warnings":2})");
+
+    // The workbook says what the CSV says, row by row, the statuses coloured;
+    // the CSV's facts are the statement's.
+    const json read = CsvAndWorkbook(dir.Path()), &csv = read["csv"], &book = read["rows"];
+    ASSERT_EQ(csv.size(), 7u);
+    ASSERT_EQ(book.size(), 7u);
+    EXPECT_EQ(read["head"].dump(), R"([true,"A2","A1:P7",true])");
+    EXPECT_EQ(json(std::vector(csv[1].begin() + 11, csv[1].end())).dump(),
+              R"(["Sklárna Šťáhlavy, a.s.","477","2023","Ing. Petra Malá","+420 377 123 456","mala@sklarna.cz",)"
+              R"("7000","6100","7000","6100"])");
+    EXPECT_EQ(read["fills"].dump(), R"(["","FFFFC7CE","FFFFC7CE","FFFFEB9C","FFFFC7CE","FFFFEB9C"])");
+    const char* statuses[] = {"Stav", "v pořádku", "s chybami", "s chybami", "s upozorněním", "nečitelný", "s upozorněním"};
+    for (std::size_t i = 1; i < 7; ++i) {
+        const json &row = book[i], &f = csv[i];
+        EXPECT_EQ(row[1], statuses[i]);
+        EXPECT_EQ(row[7], f[8].get<std::string>() + (f[8] != "" && f[10] != "" ? "; " : "") + f[10].get<std::string>());
+        for (const auto& [cell, field] : {std::pair{0, 0}, {2, 11}, {3, 12}, {4, 13}, {5, 4}, {6, 6}, {8, 2}, {9, 14},
+                                          {10, 15}, {11, 16}, {12, 17}, {13, 18}, {14, 19}, {15, 20}})
+            EXPECT_EQ(row[cell], f[field]) << i << ", column " << cell;
+    }
 }
 
-TEST(Checker, SearchesFoldersAndSurvivesHostileFiles)
+TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
 {
     TempDir dir;
     mkdir(dir.File("sub").c_str(), 0700);
     mkdir(dir.File("sub/deep.bil").c_str(), 0700); // a folder, whatever its name
     mkfifo(dir.File("sub/pipe.bil").c_str(), 0600);   // refused at once, never waited on
-    WriteFile(dir.File("\x1b[2Jx\x9b.bil"), "");      // a name that would steer a terminal
     for (const char* name : {"A.BIL", "c.txt", "sub/d.Bil", "sub/deep.bil/e.bil"})
         WriteStatement(dir.File(name));
+    // Names that would steer a terminal or that no reader takes for UTF-8:
+    // controls, a lone byte, an overlong form, a surrogate, U+FFFE, beyond
+    // U+10FFFF; and one that is fine as it is. In name order.
     const std::string p = dir.Path() + "/";
-    EXPECT_EQ(Check({dir.Path()}).out, p + "?[2Jx?.bil: Chyba čtení ze souboru.\n" + p + "A.BIL: v pořádku\n\n"
-                                       "Souborů: 2, v pořádku: 1, s chybami: 0, nečitelných: 1\n");
+    std::string names = p + "?[2Jx?.bil\n" + p + "A.BIL\n";
+    for (const auto& [name, shown] : std::vector<std::pair<std::string, std::string>>{
+             {"\x1b[2Jx\x9b.bil", ""}, {"a\x7f.bil", "a?.bil"}, {"výkaz € \xf0\x9f\x98\x80.bil", "výkaz € 😀.bil"},
+             {"\xc0\xaf.bil", "??.bil"}, {"\xc2\x9b.bil", "??.bil"}, {"\xed\xa0\x80.bil", "???.bil"},
+             {"\xef\xbf\xbe.bil", "???.bil"}, {"\xf4\x90\x80\x80.bil", "????.bil"},
+             {"\xf8\x88\x80\x80\x80.bil", "?????.bil"}}) {
+        WriteFile(dir.File(name), "");
+        names += shown.empty() ? "" : p + shown + "\n";
+    }
+    const json read = CsvAndWorkbook(dir.Path()), files = json::parse(Check({"--format", "json", dir.Path()}).out)["files"];
+    std::string fromHuman, fromCsv, fromBook, fromJson;
+    std::istringstream human(Check({dir.Path()}).out);
+    for (std::string line; std::getline(human, line) && !line.empty();)
+        fromHuman += line.substr(0, line.rfind(": ")) + "\n";
+    ASSERT_TRUE(read["csv"].size() == files.size() + 1 && read["rows"].size() == files.size() + 1);
+    for (std::size_t i = 0; i < files.size(); ++i)
+        fromCsv += read["csv"][i + 1][0].get<std::string>() + "\n", fromBook += read["rows"][i + 1][0].get<std::string>() + "\n",
+            fromJson += files[i]["file"].get<std::string>() + "\n";
+    EXPECT_EQ(read["csv"][0][0].get<std::string>() + read["rows"][0][0].get<std::string>(), "fileSoubor");
+    EXPECT_EQ(fromHuman, names);
+    EXPECT_EQ(fromCsv, names);
+    EXPECT_EQ(fromBook, names);
+    EXPECT_EQ(fromJson, names);
+
     const Output deep = Check({"-r", dir.Path(), BIL_FUZZ_SEEDS});
     EXPECT_NE(deep.out.find(p + "sub/deep.bil/e.bil: v pořádku\n" + p + "sub/pipe.bil: Chyba čtení ze souboru.\n"),
               std::string::npos);
-    EXPECT_NE(deep.out.find("\nSouborů: 11, "), std::string::npos) << deep.out;
+    EXPECT_NE(deep.out.find("\nSouborů: 19, "), std::string::npos) << deep.out;
 }
 
-TEST(Checker, TextFilesAreTheWizardsBytesAndNeverReplaceAnInput)
+TEST(Checker, ReadsAValidFileOnAReadOnlyMount)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "mounting needs root";
+    TempDir dir;
+    const std::string ro = dir.File("ro");
+    mkdir(ro.c_str(), 0755);
+    EXPECT_EQ(RunInChild([&] { // in a mount namespace of its own
+                  if (unshare(CLONE_NEWNS) || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+                      mount("tmpfs", ro.c_str(), "tmpfs", 0, nullptr))
+                      return 3;
+                  WriteStatement(ro + "/a.bil");
+                  return mount(nullptr, ro.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) ? 4
+                         : Check({ro + "/a.bil"}).out.starts_with(ro + "/a.bil: v pořádku\n") ? 0 : 1;
+              }),
+              0);
+}
+
+// Planted in the calls that put a batch's texts on disk: their order is
+// logged, and the process can be killed at a rename.
+std::string g_calls;
+int g_renamesBeforeKill = -1, g_renamesBeforeFailure = -1;
+bool g_syncfsFails = false, g_fsyncFails = false;
+extern "C" {
+int __real_rename(const char* from, const char* to), __real_syncfs(int fd), __real_fsync(int fd);
+int __wrap_rename(const char* from, const char* to)
+{
+    if (g_renamesBeforeKill-- == 0)
+        raise(SIGKILL);
+    g_calls += 'R';
+    return g_renamesBeforeFailure-- == 0 ? errno = EIO, -1 : __real_rename(from, to);
+}
+int __wrap_syncfs(int fd) { return g_calls += 'S', g_syncfsFails ? errno = EIO, -1 : __real_syncfs(fd); }
+int __wrap_fsync(int fd) { return g_calls += 'F', g_fsyncFails ? errno = EIO, -1 : __real_fsync(fd); }
+}
+
+TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
 {
     TempDir dir;
     WriteStatement(dir.File("journey.bil"));
     // journey.txt is what the wizard's text page wrote with one TAB ticked.
-    EXPECT_EQ(Check({"--text", dir.File("out"), "--one-tab", dir.File("journey.bil")}).status, 0);
+    const Output golden = Check({"--text", dir.File("out"), "--one-tab", dir.File("journey.bil")});
+    EXPECT_EQ(golden.status, 0);
+    EXPECT_NE(golden.out.find("\n  Text: " + dir.File("out/journey.txt") + "\n"), std::string::npos);
     EXPECT_EQ(ReadFile(dir.File("out/journey.txt")), ReadFile(TestDataPath("journey.txt")));
     CUzDocument doc;
     doc.m_strPath = dir.File("journey.bil");
@@ -163,21 +290,119 @@ TEST(Checker, TextFilesAreTheWizardsBytesAndNeverReplaceAnInput)
     EXPECT_EQ(ReadFile(dir.File("x.txt")), statement);
     EXPECT_EQ(ReadFile(dir.File("journey.txt")), TextFileBytes(text, false));
     for (const std::string& row :
-         {dir.File("x.txt") + ",errors,,,,,,,,,," + dir.File("x.txt") + ",Textový soubor by přepsal vstupní soubor.\r\n",
-          dir.File("journey.bil") + ",ok,,,,,,,,,," + dir.File("journey.txt") + ",\r\n",
+         {dir.File("x.txt") + ",errors,,,,,,,,,," + dir.File("x.txt") + ",Textový soubor by přepsal vstupní soubor.,",
+          dir.File("journey.bil") + ",ok,,,,,,,,,," + dir.File("journey.txt") + ",,",
           dir.File("b/journey.bil") + ",errors,,,,,,,,,," + dir.File("journey.txt") +
-              ",Textový soubor stejného jména už zapsal jiný soubor dávky.\r\n"})
+              ",Textový soubor stejného jména už zapsal jiný soubor dávky.,"})
         EXPECT_NE(clash.out.find(row), std::string::npos) << row;
+
+    // A batch killed at each of its renames: every text is its new content
+    // or its old one, whole. The next batch removes what a killed one left,
+    // syncing the file system once before the renames and the folder after.
+    TempDir k;
+    for (const std::string name : {"s0", "s1", "s2"})
+        WriteStatement(k.File(name + ".bil"), [&](CUzData& d) { d.Item(1).m_strValue = name; });
+    const auto textOf = [&](const std::string& folder, int i) { return ReadFile(k.File(folder + "/s" + char('0' + i) + ".txt")); };
+    g_calls.clear();
+    EXPECT_EQ(Check({"--text", k.File("new/2026"), k.Path()}).status, 0); // the folder made with its parent
+    EXPECT_EQ(g_calls, "SRRRF");
+    mkdir(k.File("old").c_str(), 0700);
+    for (int kill = 0; kill < 3; ++kill) {
+        for (int i = 0; i < 3; ++i)
+            WriteFile(k.File("old/s") + char('0' + i) + ".txt", "old");
+        EXPECT_EQ(RunInChild([&] { return g_renamesBeforeKill = kill, Check({"--text", k.File("old"), k.Path()}).status; }), -1);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(textOf("old", i), i < kill ? textOf("new/2026", i) : "old") << kill << i;
+    }
+    // A failed sync of the file system leaves every text as it was, a failed
+    // rename its own; after a failed sync of the folder the texts are new but
+    // unconfirmed. Each is an error of its text, with the reason.
+    for (const char fault : {'S', 'R', 'F'}) {
+        for (int i = 0; i < 3; ++i)
+            WriteFile(k.File("old/s") + char('0' + i) + ".txt", "old");
+        g_syncfsFails = fault == 'S', g_renamesBeforeFailure = fault == 'R' ? 1 : -1, g_fsyncFails = fault == 'F';
+        const Output o = Check({"--format=csv", "--text", k.File("old"), k.Path()});
+        g_syncfsFails = g_fsyncFails = false, g_renamesBeforeFailure = -1;
+        for (int i = 0; i < 3; ++i) {
+            const std::string s = "s" + std::string(1, char('0' + i));
+            EXPECT_EQ(o.out.find(k.File(s + ".bil,errors,,,,,,,,,,") + k.File("old/" + s + ".txt,Chyba zápisu do souboru: Chyba disku.,")) !=
+                          std::string::npos, fault != 'R' || i == 1) << fault << i;
+            EXPECT_EQ(textOf("old", i) == "old", fault == 'S' || (fault == 'R' && i == 1)) << fault << i;
+        }
+    }
+    // A text through a link is renamed where the link leads, and that folder synced too.
+    mkdir(k.File("linked").c_str(), 0700);
+    std::filesystem::rename(k.File("old/s2.txt"), k.File("linked/s2.txt"));
+    symlink(k.File("linked/s2.txt").c_str(), k.File("old/s2.txt").c_str());
+    g_calls.clear();
+    EXPECT_EQ(Check({"--text", k.File("old"), k.Path()}).status, 0);
+    EXPECT_EQ(g_calls, "SRRRFF");
+    EXPECT_EQ(textOf("linked", 2), textOf("new/2026", 2));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(k.File("old")), {}), 3);
 }
 
-TEST(Checker, UsageErrorsAndHelp)
+TEST(Checker, ExitStatusAndOptions)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"--format", "xml", "a.bil"}, {"--bogus", "a.bil"}, {"--text"}, {"--one-tab", "a.bil"}}) {
-        const Output o = Check(args);
-        EXPECT_TRUE(o.status == 2 && o.out.empty() && o.err.find("bil-check --help") != std::string::npos) << o.err;
+    TempDir dir;
+    WriteStatement(dir.File("ok.bil"));
+    WriteStatement(dir.File("bad.bil"), [](CUzData& d) { d.Item(11).m_nNumber += 1; });
+    const std::string statement = ReadFile(dir.File("ok.bil"));
+    std::FILE* full = std::fopen("/dev/full", "w");
+    // A report whose writes fail while its flush, with nothing left to write,
+    // succeeds.
+    std::FILE* lossy = fopencookie(nullptr, "w", {nullptr, [](void*, const char*, std::size_t) {
+        return errno = EIO, ssize_t(-1); }, nullptr, nullptr});
+    setvbuf(lossy, nullptr, _IONBF, 0);
+    // Arguments, where the report goes, the status, the start of what it
+    // writes (or of its error).
+    const std::tuple<std::vector<std::string>, std::FILE*, int, std::string> cases[] = {
+        {{"--rec", "--form=csv", dir.File("ok.bil")}, nullptr, 0, "file,status,"}, // abbreviated
+        {{"-rh"}, nullptr, 0, "Použití: bil-check [volby] SOUBOR|SLOŽKA...\n"},  // bundled
+        {{"--version"}, nullptr, 0, "bil-check " BIL_VERSION "\n"},
+        {{"--format=csv", "--format", "human", dir.File("ok.bil")}, nullptr, 0, dir.File("ok.bil: v pořádku\n")},
+        {{dir.Path()}, nullptr, 1, dir.File("bad.bil") + ": obsahuje chyby\n"},
+        // A report that cannot be written wins over the statements' errors.
+        {{dir.Path()}, full, 2, "bil-check: výsledek nelze zapsat: Na disku není volné místo.\n"},
+        {{"--help"}, full, 2, "bil-check: výsledek nelze zapsat.\n"},
+        {{dir.File("ok.bil")}, lossy, 2, "bil-check: výsledek nelze zapsat.\n"},
+        {{"--version"}, lossy, 2, "bil-check: výsledek nelze zapsat.\n"},
+        {{"--xlsx", dir.File("none/s.xlsx"), dir.Path()}, nullptr, 2, "bil-check: sešit "},
+        {{"--xlsx", dir.File("ok.bil"), dir.Path()}, nullptr, 2, "bil-check: sešit by přepsal vstupní soubor"},
+        {{}, nullptr, 2, "bil-check: chybí soubor nebo složka\n"},
+        {{"--format", "xml", "a.bil"}, nullptr, 2, "bil-check: neznámý formát: xml\n"},
+        {{"--bogus", "a.bil"}, nullptr, 2, "bil-check: neznámá nebo neúplná volba: --bogus\n"},
+        {{"-rx", "a.bil"}, nullptr, 2, "bil-check: neznámá nebo neúplná volba: -x\n"},
+        {{"a.bil", "--text"}, nullptr, 2, "bil-check: volba --text potřebuje hodnotu\n"},
+        {{"--xlsx=", "a.bil"}, nullptr, 2, "bil-check: volba --xlsx potřebuje jméno\n"},
+        {{"--one-tab", "a.bil"}, nullptr, 2, "bil-check: volba --one-tab platí jen s volbou --text\n"},
+    };
+    for (const auto& [args, report, status, said] : cases) {
+        const Output o = Check(args, report);
+        SCOPED_TRACE(args.empty() ? "" : args[0]);
+        EXPECT_EQ(o.status, status);
+        EXPECT_EQ((status == 2 ? o.err : o.out).rfind(said, 0), 0u) << o.out << o.err;
+        EXPECT_EQ(o.err.empty(), status != 2); // and no progress line off a terminal
+        const bool usage = status == 2 && !report && o.out.empty();
+        EXPECT_EQ(o.err.find("\nNápovědu vypíše: bil-check --help\n") != std::string::npos, usage);
     }
-    const Output help = Check({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Použití: bil-check [volby] SOUBOR|SLOŽKA...\n", 0), 0u);
+    std::fclose(full);
+    std::fclose(lossy);
+    EXPECT_EQ(ReadFile(dir.File("ok.bil")), statement);
+    EXPECT_FALSE(FileExists(dir.File("none")));
+}
+
+TEST(Checker, ProgressLineOnATerminalIsWipedBeforeTheReport)
+{
+    TempDir dir;
+    for (const char* name : {"a.bil", "b.bil"})
+        WriteStatement(dir.File(name));
+    int terminal, slave;
+    ASSERT_EQ(openpty(&terminal, &slave, nullptr, nullptr, nullptr), 0);
+    std::FILE* tty = fdopen(slave, "w");
+    EXPECT_EQ(Check({dir.Path()}, nullptr, tty).out.rfind(dir.File("a.bil: v pořádku\n"), 0), 0u);
+    std::fclose(tty);
+    char seen[64];
+    EXPECT_EQ(std::string(seen, std::size_t(std::max(read(terminal, seen, sizeof seen), ssize_t(0)))),
+              "\r1 / 2\r2 / 2\r\033[K");
+    close(terminal);
 }

@@ -108,30 +108,39 @@ void Fill(CUzData& d)
 
 } // namespace
 
-TEST(Completeness, AsksAboutAZeroIcoAndAnEmptyDicAndRefusesTheRest)
+TEST(Completeness, AsksAboutAZeroIcoAWrongCheckDigitAndAnEmptyDicAndRefusesTheRest)
 {
     using Ids = std::vector<int>;
     using Gaps = std::vector<std::pair<GapKind, int>>;
+    const GapKind digit = GapKind::IcoCheckDigit;
     const struct {
         Form form;
         std::vector<std::pair<int, std::int32_t>> numbers; // tag, number
         std::vector<int> emptied;
         std::vector<int> answers;
         bool passes;
-        Ids asked;
+        Ids asked; // 0: the check digit question
         Gaps gaps;
+        int stop;     // the field the check stopped at
+        bool message; // and whether the form's message follows
+        const char* question = ""; // the check digit question, UTF-8
     } cases[] = {
-        {Form::Header, {}, {}, {}, true, {}, {}},
-        {Form::Header, {{2, 0}}, {4, 5, 8}, {IDYES}, true, {10025}, {{GapKind::IcoZero, 2}}},
-        {Form::Header, {{2, 0}}, {}, {IDNO}, false, {10025}, {{GapKind::IcoZero, 2}}},
-        {Form::Header, {{2, 0}}, {9}, {}, false, {}, {{GapKind::MissingText, 9}, {GapKind::IcoZero, 2}}},
-        {Form::Header, {{2, -5}}, {}, {}, false, {}, {{GapKind::IcoNegative, 2}}},
-        {Form::Header, {{10, 4}}, {10}, {}, false, {}, {{GapKind::NoOpinion, 10}}},
-        {Form::Header, {{10, -1}}, {1, 6}, {}, false, {}, {{GapKind::MissingText, 1}, {GapKind::MissingText, 6}, {GapKind::NoOpinion, 10}}},
-        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDYES}, true, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}},
-        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDNO}, false, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}},
-        {Form::Orderer, {{128, -1}}, {129}, {IDYES}, false, {10026}, {{GapKind::IcoNegative, 128}, {GapKind::DicEmpty, 129}}},
-        {Form::Orderer, {}, {132, 124}, {}, false, {}, {{GapKind::MissingText, 132}}},
+        {Form::Header, {}, {}, {}, true, {}, {}, 0, true},
+        {Form::Header, {{2, 0}}, {4, 5, 8}, {IDYES}, true, {10025}, {{GapKind::IcoZero, 2}}, 0, true},
+        {Form::Header, {{2, 0}}, {}, {IDNO}, false, {10025}, {{GapKind::IcoZero, 2}}, 2, true},
+        {Form::Header, {{2, 0}}, {9}, {}, false, {}, {{GapKind::MissingText, 9}, {GapKind::IcoZero, 2}}, 9, true},
+        {Form::Header, {{2, -5}}, {}, {}, false, {}, {{GapKind::IcoNegative, 2}}, 2, true},
+        {Form::Header, {{10, 4}}, {10}, {}, false, {}, {{GapKind::NoOpinion, 10}}, 10, true},
+        {Form::Header, {{10, -1}}, {1, 6}, {}, false, {}, {{GapKind::MissingText, 1}, {GapKind::MissingText, 6}, {GapKind::NoOpinion, 10}}, 1, true},
+        {Form::Header, {{2, 471}}, {}, {IDNO}, false, {0}, {{digit, 2}}, 2, false,
+         "IČO 00000471 nemá správnou kontrolní číslici. Chcete pokračovat ?"},
+        {Form::Header, {{2, 471}}, {}, {IDYES}, true, {0}, {{digit, 2}}, 0, true},
+        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDYES}, true, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}, 0, true},
+        {Form::Orderer, {{128, 0}}, {129}, {IDYES, IDNO}, false, {10025, 10026}, {{GapKind::IcoZero, 128}, {GapKind::DicEmpty, 129}}, 129, true},
+        {Form::Orderer, {{128, -1}}, {129}, {IDYES}, false, {10026}, {{GapKind::IcoNegative, 128}, {GapKind::DicEmpty, 129}}, 128, true},
+        {Form::Orderer, {}, {132, 124}, {}, false, {}, {{GapKind::MissingText, 132}}, 132, true},
+        {Form::Orderer, {{128, 100000477}}, {129}, {IDYES, IDNO}, false, {0, 10026}, {{digit, 128}, {GapKind::DicEmpty, 129}}, 129, true,
+         "IČO 100000477 nemá správnou kontrolní číslici. Chcete pokračovat ?"},
     };
     for (const auto& c : cases) {
         CUzData d;
@@ -142,15 +151,33 @@ TEST(Completeness, AsksAboutAZeroIcoAndAnEmptyDicAndRefusesTheRest)
             d.Item(tag).m_strValue.clear();
         ScriptedHost host;
         host.answers = {c.answers.begin(), c.answers.end()};
-        EXPECT_EQ(c.form == Form::Header ? d.CheckHeader() : d.CheckOrderer(), c.passes);
+        CheckStop stop;
+        EXPECT_EQ(c.form == Form::Header ? d.CheckHeader(&stop) : d.CheckOrderer(&stop), c.passes);
+        EXPECT_EQ(stop.tag, c.stop);
+        EXPECT_EQ(stop.message, c.message);
         EXPECT_EQ(host.BoxIds(), c.asked);
         for (const auto& box : host.boxes)
             EXPECT_EQ(box.style, MB_ICONEXCLAMATION | MB_YESNO);
+        if (*c.question) {
+            EXPECT_EQ(host.boxes[0].text, Windows1250(c.question));
+        }
         Gaps gaps;
         for (const Gap& g : ListGaps(d, c.form))
             gaps.emplace_back(g.kind, g.tag);
         EXPECT_EQ(gaps, c.gaps);
     }
+}
+
+TEST(Completeness, IcoCheckDigit)
+{
+    // Remainders 0, 1 and 10 give check digits 1, 0 and 1; eight digits at
+    // most.
+    for (std::int32_t ico : {1, 60, 51, 477, 25596641, 45274649, 99999994})
+        EXPECT_TRUE(IcoCheckDigitOk(ico)) << ico;
+    // A last digit off by one, two digits swapped, a ninth digit before a
+    // valid number, nothing, a sign.
+    for (std::int32_t ico : {471, 50, 25596642, 45274694, 27082404, 100000477, 0, -477, INT32_MAX})
+        EXPECT_FALSE(IcoCheckDigitOk(ico)) << ico;
 }
 
 // The lines of the statement text that depend on values (the golden journey

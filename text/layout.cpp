@@ -34,102 +34,131 @@ constexpr int kLiabilityTabs[] = {6, 6, 5, 4, 5, 4, 4, 4, 6, 6, 5, 5, 4, 3, 6};
 constexpr int kProfitLoss1Tabs[] = {5, 2, 4, 6, 3, 6, 6, 2, 1, 1, 4, 4};
 constexpr int kProfitLoss2Tabs[] = {5, 1, 1, 3, 4, 1, 3, 5, 5, 5, 4};
 
-class Builder {
+class RowBuilder {
 public:
-    Builder(const CUzData& data, std::string& out) : m_data(data), m_out(out) {}
+    RowBuilder(const CUzData& data, std::vector<TextRow>& rows) : m_data(data), m_rows(rows) {}
 
     void Run()
     {
         const Literals& lit = Texts();
-        Text(1).CrLf().CrLf();
-        Put(lit.seat).Tab().Text(3).Put(", ").Text(4).Put(", ").Label(5).Text(5).CrLf();
-        Label(2).Tab().Ico().CrLf().CrLf();
-        Label(6).Text(6).CrLf().CrLf();
-        Label(7).Tab().Text(7).CrLf();
-        Label(8).Tab().Text(8).CrLf();
-        Label(9).Tab().Tab().Text(9).CrLf();
-        Label(10).Tab().Tab().Opinion().CrLf().CrLf();
+        Add(TextRow::Title, "", Text(1)).blankLines = 1;
+        Add(TextRow::Field, lit.seat, Text(3) + ", " + Text(4) + ", " + Label(5) + Text(5), 1);
+        Add(TextRow::Field, Label(2), IcoText(m_data.Item(2).m_nNumber), 1).blankLines = 1;
+        Add(TextRow::Field, Label(6), Text(6)).blankLines = 1;
+        Add(TextRow::Field, Label(7), Text(7), 1);
+        Add(TextRow::Field, Label(8), Text(8), 1);
+        Add(TextRow::Field, Label(9), Text(9), 2);
+        const std::string* opinion = OpinionText(m_data.Item(kOpinionTag).m_nNumber);
+        Add(TextRow::Field, Label(10), opinion ? *opinion : std::string(), 2).blankLines = 1;
 
-        Put(lit.balance).CrLf().CrLf();
-        int tag = 11;
-        tag = Figures(tag, kAssetTabs);
-        CrLf();
+        Add(TextRow::Heading, lit.balance, "").blankLines = 1;
+        int tag = Figures(kFirstFigureTag, kAssetTabs);
         tag = Figures(tag, kLiabilityTabs);
-        CrLf();
-        Put(lit.profitLoss).CrLf().CrLf();
+        Add(TextRow::Heading, lit.profitLoss, "").blankLines = 1;
         tag = Figures(tag, kProfitLoss1Tabs);
-        CrLf();
         Figures(tag, kProfitLoss2Tabs);
-        CrLf();
 
-        Label(113).CrLf().Text(113).CrLf().CrLf();
-        Label(115).CrLf().Text(115).CrLf().CrLf();
-        Label(114).CrLf().Text(114).CrLf().CrLf();
+        for (int t : {113, 115, 114})
+            Add(TextRow::Paragraph, Label(t), Text(t)).blankLines = 1;
         for (int t = 116; t <= 120; ++t)
-            Label(t).Tabs(6).Text(t).CrLf();
-        Label(121).Tabs(5).Text(121).CrLf().CrLf();
-        Text(122).CrLf();
+            Add(TextRow::Field, Label(t), Text(t), 6);
+        Add(TextRow::Field, Label(121), Text(121), 5).blankLines = 1;
+        Add(TextRow::Note, "", Text(122));
     }
 
 private:
-    Builder& Put(const std::string& s) { m_out += s; return *this; }
-    Builder& Put(const char* s) { m_out += s; return *this; }
-    Builder& Tab() { m_out += '\t'; return *this; }
-    Builder& Tabs(int n) { m_out.append(static_cast<std::size_t>(n), '\t'); return *this; }
-    Builder& CrLf() { m_out += kCrLf; return *this; }
-    Builder& Text(int tag) { return Put(m_data.Item(tag).m_strValue); }
-    Builder& Label(int tag) { return Put(m_data.Item(tag).m_strLabel); }
+    const std::string& Text(int tag) const { return m_data.Item(tag).m_strValue; }
+    const std::string& Label(int tag) const { return m_data.Item(tag).m_strLabel; }
 
-    Builder& Number(const char* format, std::int32_t n)
+    TextRow& Add(TextRow::Kind kind, const std::string& label, const std::string& value, int tabs = 0)
     {
-        m_scratch.resize(16);
-        const int len = std::snprintf(m_scratch.data(), m_scratch.size(), format, static_cast<int>(n));
-        m_scratch.resize(static_cast<std::size_t>(len));
-        return Put(m_scratch);
+        TextRow& row = m_rows.emplace_back(TextRow{kind, label, value});
+        row.tabs = tabs;
+        return row;
     }
 
-    // The IČO from its number, filled with zeros in front to eight characters.
-    Builder& Ico()
-    {
-        Number("%d", m_data.Item(2).m_nNumber);
-        if (m_scratch.size() < 8)
-            m_out.insert(m_out.size() - m_scratch.size(), 8 - m_scratch.size(), '0');
-        return *this;
-    }
-
-    // The opinion by the number of item 10; nothing for a number out of range.
-    Builder& Opinion()
-    {
-        if (const std::string* text = OpinionText(m_data.Item(kOpinionTag).m_nNumber))
-            Put(*text);
-        return *this;
-    }
-
+    // One group of figure lines; an empty line ends it.
     template <std::size_t N>
     int Figures(int tag, const int (&tabs)[N])
     {
         for (int count : tabs) {
-            Label(tag).Tabs(count);
-            Number("%d", m_data.Item(tag).m_nNumber);
-            Number("\t\t%d", m_data.Item(tag + 1).m_nNumber);
-            CrLf();
+            TextRow& row = Add(TextRow::Figure, Label(tag), "", count);
+            row.current = m_data.Item(tag).m_nNumber;
+            row.previous = m_data.Item(tag + 1).m_nNumber;
             tag += 2;
         }
+        m_rows.back().blankLines = 1;
         return tag;
     }
 
     const CUzData& m_data;
-    std::string& m_out;
-    std::string m_scratch;
+    std::vector<TextRow>& m_rows;
 };
 
+void AppendNumber(std::string& out, const char* format, std::int32_t n)
+{
+    char buf[16];
+    const int len = std::snprintf(buf, sizeof buf, format, static_cast<int>(n));
+    out.append(buf, static_cast<std::size_t>(len));
+}
+
 } // namespace
+
+std::vector<TextRow> StatementRows(const CUzData& data)
+{
+    std::vector<TextRow> rows;
+    rows.reserve(80);
+    RowBuilder(data, rows).Run();
+    return rows;
+}
+
+void AppendRows(const std::vector<TextRow>& rows, std::string& out)
+{
+    for (const TextRow& row : rows) {
+        switch (row.kind) {
+        case TextRow::Title:
+        case TextRow::Note:
+            out += row.value;
+            break;
+        case TextRow::Heading:
+            out += row.label;
+            break;
+        case TextRow::Field:
+            out += row.label;
+            out.append(static_cast<std::size_t>(row.tabs), '\t');
+            out += row.value;
+            break;
+        case TextRow::Figure:
+            out += row.label;
+            out.append(static_cast<std::size_t>(row.tabs), '\t');
+            AppendNumber(out, "%d", row.current);
+            AppendNumber(out, "\t\t%d", row.previous);
+            break;
+        case TextRow::Paragraph:
+            out += row.label;
+            out += kCrLf;
+            out += row.value;
+            break;
+        }
+        for (int i = 0; i <= row.blankLines; ++i)
+            out += kCrLf;
+    }
+}
+
+std::string IcoText(std::int32_t ico)
+{
+    std::string out;
+    AppendNumber(out, "%d", ico);
+    if (out.size() < 8)
+        out.insert(0, 8 - out.size(), '0');
+    return out;
+}
 
 int CUzDocument::BuildText(std::string& text) const
 {
     try {
         text.clear();
-        Builder(m_data, text).Run();
+        AppendRows(StatementRows(m_data), text);
         return 1;
     } catch (const std::bad_alloc&) {
         text.clear();

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -190,49 +189,76 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
         host.boxes.clear();
         Browse(1217, file);
         // The name chosen before, or the statement's with .TXT beside it.
-        EXPECT_EQ(host.proposed, chosen.empty() ? dir.File("Účet.TXT") : chosen);
+        EXPECT_EQ(host.proposal, chosen.empty() ? dir.File("Účet.TXT") : chosen);
         chosen = file;
         Finish();
         EXPECT_EQ(ActiveIndex(), int(PageText));
         EXPECT_EQ(BoxIds(), Ids{id}) << file;
         EXPECT_EQ(host.boxes[0].style, style);
     }
+    // File errors name the file and the reason on a second line.
+    const auto reason = [](const std::string& path, const char* why) {
+        return "\n" + Windows1250(path) + ": " + Windows1250(why);
+    };
+    EXPECT_EQ(host.boxes.size(), 1u);
+    Browse(1217, dir.File("roura.txt"));
+    host.boxes.clear();
+    Finish();
+    EXPECT_EQ(host.boxes.at(0).text, LoadText(10006) + reason(dir.File("roura.txt"), "Nejde o obyčejný soubor."));
     // A disk that fills up while the text is written: the old text file
     // stays whole, the statement is not written.
+    Browse(1217, old);
     host.boxes.clear();
     host.answers = {IDYES};
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit small{1000, limit.rlim_max};
-    std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &small);
     Finish();
     setrlimit(RLIMIT_FSIZE, &limit);
     EXPECT_EQ(BoxIds(), Ids({10028, 10010}));
+    EXPECT_EQ(host.boxes.at(1).text,
+              LoadText(10010) + reason(old, "Soubor je příliš velký nebo je překročena kvóta."));
     EXPECT_EQ(ReadFile(old), "old text");
     EXPECT_FALSE(FileExists(statement));
-    // The statement cannot be saved: the text file stays written.
+    // The statement cannot be saved: the text file stays written, and the
+    // statement may go under another name (declined here).
     std::string text;
     g_doc.BuildText(text);
     host.boxes.clear();
     host.answers = {IDYES};
     g_doc.m_strPath = dir.File("chybi/Účet.bil");
     Finish();
-    EXPECT_EQ(BoxIds(), Ids({10028, 10006}));
+    EXPECT_EQ(BoxIds(), Ids({10028, 10006, 0}));
+    EXPECT_EQ(host.boxes.at(1).text, LoadText(10006) + reason(g_doc.m_strPath, "Složka už neexistuje."));
+    EXPECT_EQ(host.boxes.at(2).text, Windows1250("Uložit účetní závěrku pod jiným jménem ?"));
     EXPECT_EQ(ReadFile(old), TextFileBytes(text, true));
+    // Another program creates the statement meanwhile: asked before any
+    // file is written; No leads to the offer, declined: nothing written.
+    g_doc.m_strPath = statement;
+    WriteFile(statement, "someone else's");
+    WriteFile(old, "old text");
+    host.boxes.clear();
+    Finish();
+    EXPECT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes.at(0).text,
+              Windows1250("Soubor " + statement + " byl mezitím změněn jiným programem. Přepsat ?"));
+    EXPECT_EQ(host.boxes.at(0).style, MB_ICONEXCLAMATION | MB_YESNO);
+    EXPECT_EQ(ReadFile(old), "old text");
     // Failed rules are asked about first; the option unticked writes the
     // text as shown; Yes to everything closes the wizard with both files.
-    g_doc.m_strPath = statement;
     g_doc.m_data.m_errors[1].m_nCount = 1;
     host.boxes.clear();
     Finish();
     EXPECT_EQ(BoxIds(), Ids{10019});
     Active()->findChild<QAbstractButton*>("ctl1218")->click();
-    host.answers = {IDYES, IDYES};
+    host.answers = {IDYES, IDYES, IDYES};
     Finish();
     EXPECT_FALSE(sheet->isVisible());
     EXPECT_EQ(ReadFile(old), text);
-    EXPECT_TRUE(FileExists(statement));
+    CUzDocument saved;
+    saved.m_strPath = statement;
+    EXPECT_TRUE(saved.Load());
 }
 
 TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)

@@ -104,7 +104,8 @@ void Keys(const QString& script)
         {"Tab", {Qt::Key_Tab, {}}}, {"Backtab", {Qt::Key_Backtab, {}}},
         {"Return", {Qt::Key_Return, {}}}, {"Escape", {Qt::Key_Escape, {}}},
         {"Down", {Qt::Key_Down, {}}}, {"Alt+D", {Qt::Key_D, Qt::AltModifier}},
-        {"Alt+Z", {Qt::Key_Z, Qt::AltModifier}}, {"Ctrl+A", {Qt::Key_A, Qt::ControlModifier}}};
+        {"Alt+Z", {Qt::Key_Z, Qt::AltModifier}}, {"Alt+T", {Qt::Key_T, Qt::AltModifier}},
+        {"Alt+P", {Qt::Key_P, Qt::AltModifier}}, {"Ctrl+A", {Qt::Key_A, Qt::ControlModifier}}};
     for (qsizetype i = 0; i < script.size(); ++i) {
         if (script[i] != '<') {
             QTest::sendKeyEvent(QTest::Click, FocusWindow(), Qt::Key_unknown, QString(script[i]),

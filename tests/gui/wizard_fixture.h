@@ -19,7 +19,7 @@
 
 // Keys a user presses, sent to the window that has the focus: text, and
 // <Key> or <Key*n> for Tab, Backtab, Return, Escape, Down, Alt+D, Alt+Z,
-// Ctrl+A.
+// Alt+T, Alt+P, Ctrl+A.
 void Keys(const QString& script);
 
 // Deals with the modal windows that open from now on: every 10 ms the next
@@ -48,8 +48,9 @@ protected:
     }
     // Shows the sheet on page `index`, as a sheet starts on its first page.
     void Open(int index = 0) { sheet->show(), sheet->SetActivePage(index), Settle(); }
-    CPropertyPage* Active() const { return sheet->GetActivePage(); }
-    int ActiveIndex() const { return sheet->GetActiveIndex(); }
+    CBilDlgPages* Sheet() const { return live ? live : sheet.get(); }
+    CPropertyPage* Active() const { return Sheet()->GetActivePage(); }
+    int ActiveIndex() const { return Sheet()->GetActiveIndex(); }
     // The wizard buttons, pressed.
     void Next() { sheet->PressNext(), Settle(); }
     void Back() { sheet->PressBack(), Settle(); }
@@ -73,4 +74,5 @@ protected:
     TempDir dir;
     ScriptedHost host;
     std::unique_ptr<CBilDlgPages> sheet;
+    CBilDlgPages* live = nullptr; // the sheet an application runs, if any
 };

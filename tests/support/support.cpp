@@ -64,12 +64,13 @@ std::string TestDataPath(const std::string& name)
     return std::string(BIL_TEST_DATA_DIR) + "/" + name;
 }
 
-int RunInChild(const std::function<int()>& body, bool asNobody)
+int RunInChild(const std::function<int()>& body, bool asNobody, unsigned group)
 {
     const pid_t pid = fork();
     if (pid == 0) {
+        const gid_t groups[] = {static_cast<gid_t>(group)};
         if (asNobody && geteuid() == 0 &&
-            (setgroups(0, nullptr) || setgid(kNobody) || setuid(kNobody)))
+            (setgroups(group ? 1 : 0, groups) || setgid(kNobody) || setuid(kNobody)))
             _exit(120);
         _exit(body() & 0xFF);
     }
@@ -147,17 +148,25 @@ bool ScriptedHost::OpenFileName(std::string& path, const std::string& title, con
     if (fileDialogs)
         return fileDialogs->OpenFileName(path, title, shown);
     filter = shown;
-    proposed = path;
+    proposal = path;
     path = files.empty() ? "" : files.front();
     if (!files.empty())
         files.pop_front();
     return !path.empty();
 }
 
+bool ScriptedHost::SaveFileName(std::string& path, const std::string& title, const std::string& shown)
+{
+    if (fileDialogs)
+        return fileDialogs->SaveFileName(path, title, shown);
+    return OpenFileName(path, title, shown);
+}
+
 int ScriptedHost::BoxId(std::size_t i) const
 {
     for (int id = 10000; id <= 10030 && i < boxes.size(); ++id)
-        if (StringTableUtf8(id) && LoadText(id) == boxes[i].text)
+        if (StringTableUtf8(id) &&
+            (boxes[i].text == LoadText(id) || boxes[i].text.starts_with(LoadText(id) + "\n")))
             return id;
     return 0;
 }

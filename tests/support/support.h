@@ -30,8 +30,9 @@ std::string TestDataPath(const std::string& name);
 
 // Runs `body` in a forked child and returns its exit status, -1 when it
 // died. With `asNobody` the child first gives up root, so that permissions
-// hold for it (hand it its files with ChownToNobody first).
-int RunInChild(const std::function<int()>& body, bool asNobody = false);
+// hold for it (hand it its files with ChownToNobody first); `group`, when
+// not 0, is then its one supplementary group.
+int RunInChild(const std::function<int()>& body, bool asNobody = false, unsigned group = 0);
 void ChownToNobody(const std::string& path);
 
 // UTF-8 to Windows-1250 by glibc alone, not the program's own conversion.
@@ -55,7 +56,9 @@ public:
     ~ScriptedHost() override { SetMessageHost(m_previous); }
     int MessageBox(const std::string& text, unsigned style) override;
     bool OpenFileName(std::string& path, const std::string&, const std::string& filter) override;
-    // The string-table id whose text the i-th box showed, or 0; all of them.
+    bool SaveFileName(std::string& path, const std::string&, const std::string& filter) override;
+    // The string-table id whose text the i-th box showed (on its first line,
+    // when a file error names its file and reason on a second), or 0.
     int BoxId(std::size_t i) const;
     std::vector<int> BoxIds() const;
 
@@ -68,7 +71,7 @@ public:
     };
     std::vector<Box> boxes;
     std::string filter;   // of the last file dialog
-    std::string proposed; // the file it proposed
+    std::string proposal; // the file the last file dialog proposed
 
 private:
     IMessageHost* m_previous;

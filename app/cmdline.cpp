@@ -1,0 +1,158 @@
+#include "app/cmdline.h"
+
+#include "framework/text.h"
+#include "model/cp1250.h"
+#include "model/document.h"
+#include "model/messages.h"
+#include "pages/textpage.h"
+#include "print/print.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QGuiApplication>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+const QString kUsage = QStringLiteral("Použití: bil [VÝKAZ.bil]\n"
+                                      "         bil --pdf VÝSTUP.pdf VÝKAZ.bil\n"
+                                      "         bil --order-pdf VÝSTUP.pdf VÝKAZ.bil\n");
+
+const QString kHelp = QStringLiteral(
+    "\n"
+    "Průvodce účetní závěrkou pro KT: hlavička, rozvaha, výkaz zisků a ztrát,\n"
+    "kontrola součtových pravidel, objednávka a text závěrky. Se jménem souboru\n"
+    "výkazu otevře průvodce s tímto výkazem načteným, jako by byl vybrán\n"
+    "tlačítkem \"...\" na první stránce a stisknuto Další.\n"
+    "\n"
+    "Volby:\n"
+    "  --pdf VÝSTUP.pdf        zapsat výkaz jako PDF pro sbírku listin, bez okna\n"
+    "  --order-pdf VÝSTUP.pdf  zapsat objednávku zveřejnění jako PDF, bez okna\n"
+    "  -h, --help              vypsat tuto nápovědu\n"
+    "  -v, --version           vypsat verzi programu\n"
+    "\n"
+    "Návratový kód s volbou --pdf nebo --order-pdf: 0 PDF je zapsáno, 1 výkaz\n"
+    "nelze přečíst, 2 chybně zadané volby nebo PDF nelze zapsat.\n");
+
+bool Print(const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size()) &&
+           std::fflush(stdout) == 0;
+}
+
+void Error(const QString& message)
+{
+    std::fputs(QStringLiteral("bil: %1\n").arg(message).toLocal8Bit().constData(), stderr);
+}
+
+QString Utf(const std::string& cp1250)
+{
+    return FromCp1250(cp1250);
+}
+
+CommandLine Usage(const QString& error)
+{
+    CommandLine cmd;
+    cmd.action = CommandLine::Action::Usage;
+    cmd.error = error;
+    return cmd;
+}
+
+} // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("VÝSTUP"));
+    const QCommandLineOption orderPdf(QStringLiteral("order-pdf"), QString(), QStringLiteral("VÝSTUP"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    QCommandLineParser parser;
+    parser.addOptions({pdf, orderPdf, help, version});
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty())
+            return Usage(QStringLiteral("neznámá volba %1").arg(parser.unknownOptionNames().first()));
+        return Usage(QStringLiteral("u volby %1 chybí jméno souboru PDF").arg(arguments.last()));
+    }
+    const QStringList statements = parser.positionalArguments();
+    CommandLine cmd;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        cmd.action = parser.isSet(help) ? CommandLine::Action::Help : CommandLine::Action::Version;
+        return cmd;
+    }
+    QStringList outputs = parser.values(pdf);
+    if (!outputs.isEmpty())
+        cmd.action = CommandLine::Action::StatementPdf;
+    if (parser.isSet(orderPdf)) {
+        cmd.action = CommandLine::Action::OrderPdf;
+        outputs += parser.values(orderPdf);
+    }
+    if (cmd.action == CommandLine::Action::Wizard) {
+        if (statements.size() > 1)
+            return Usage(QStringLiteral("zadejte nejvýše jeden soubor výkazu"));
+        // As the browse dialog gives it: absolute, in the file system's bytes.
+        if (!statements.isEmpty() &&
+            !FileNameBytes(QDir::current().absoluteFilePath(statements.first()), cmd.statement))
+            return Usage(QStringLiteral("jméno souboru obsahuje znak, který systém souborů neumí zapsat"));
+        return cmd;
+    }
+    if (outputs.size() != 1)
+        return Usage(QStringLiteral("zadejte jen jeden soubor PDF"));
+    if (statements.size() != 1)
+        return Usage(QStringLiteral("zadejte jeden soubor výkazu"));
+    if (outputs.first().isEmpty() || statements.first().isEmpty())
+        return Usage(QStringLiteral("jméno souboru je prázdné"));
+    if (!FileNameBytes(outputs.first(), cmd.output) || !FileNameBytes(statements.first(), cmd.statement))
+        return Usage(QStringLiteral("jméno souboru obsahuje znak, který systém souborů neumí zapsat"));
+    return cmd;
+}
+
+int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
+{
+    if (cmd.action == CommandLine::Action::Usage) {
+        Error(cmd.error);
+        std::fputs(kUsage.toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    if (cmd.action == CommandLine::Action::Help || cmd.action == CommandLine::Action::Version) {
+        const QString text = cmd.action == CommandLine::Action::Help
+                                 ? kUsage + kHelp
+                                 : QStringLiteral("bil %1\n").arg(QStringLiteral(BIL_VERSION));
+        if (Print(text))
+            return 0;
+        Error(QStringLiteral("výstup nelze zapsat"));
+        return 2;
+    }
+    const QString out = FileNameText(cmd.output), in = FileNameText(cmd.statement);
+    if (SameFile(cmd.output, cmd.statement)) {
+        Error(QStringLiteral("%1: soubor PDF nemůže nahradit výkaz").arg(out));
+        return 2;
+    }
+    CUzData data;
+    if (const ReadResult read = ReadStatementFile(cmd.statement, data); read != ReadResult::Ok) {
+        Error(in + QStringLiteral(": ") + Utf(ReadResultText(read)));
+        return 1;
+    }
+    // No window is opened: any display, or none, will do.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A file size limit is a write error like any other, not the end.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QGuiApplication app(argc, argv);
+    const QByteArray pdf = print::Pdf(data, cmd.action == CommandLine::Action::OrderPdf
+                                                ? print::Part::Order
+                                                : print::Part::Statement);
+    switch (pdf.isEmpty() ? fileio::WriteResult::WriteFailed
+                          : fileio::ReplaceFile(cmd.output, std::string_view(pdf.data(), std::size_t(pdf.size())))) {
+    case fileio::WriteResult::Ok:
+        return 0;
+    case fileio::WriteResult::OpenFailed:
+        Error(out + QStringLiteral(": ") + Utf(LoadText(10006)));
+        return 2;
+    case fileio::WriteResult::WriteFailed:
+        break;
+    }
+    Error(out + QStringLiteral(": ") + Utf(LoadText(10010)));
+    return 2;
+}

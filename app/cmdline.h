@@ -1,0 +1,34 @@
+#pragma once
+// The command line, read before any window exists. Without options the
+// wizard starts, with the statement file named, if any; --pdf and
+// --order-pdf write a PDF, --help and --version say what the program is,
+// all without a window.
+
+#include <QString>
+#include <QStringList>
+
+#include <string>
+
+struct CommandLine {
+    enum class Action {
+        Wizard,       // [STATEMENT]
+        Help,
+        Version,
+        StatementPdf, // --pdf OUT STATEMENT
+        OrderPdf,     // --order-pdf OUT STATEMENT
+        Usage,        // the arguments are wrong: `error` says how
+    };
+    Action action = Action::Wizard;
+    std::string output;    // as the file system names it
+    std::string statement; // as the file system names it; for the wizard absolute
+    QString error;
+};
+
+// Reads the arguments, the program's name first.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+// Carries out an action other than the wizard, without a window and without
+// a display; the exit status: 0 written (or help and version shown), 1 the
+// statement could not be read (nothing created), 2 wrong arguments or the PDF
+// not written (nothing left at the output's name).
+int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv);
