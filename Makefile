@@ -43,20 +43,23 @@ bench-check:
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target bil-check make_statements text_floor
 	bench/check_bench.sh $(BENCH_BUILD)
 
-# The Debian package in $(PKG_BUILD)/, built with Debian's hardening flags.
+# The Debian packages bil and bil-check in $(PKG_BUILD)/, built with Debian's
+# hardening flags.
 package:
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	BUILD_DIR=$(PKG_BUILD) BUILD_TYPE=None CMAKE_ARGS="-DBIL_TESTS=OFF" \
 	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" scripts/setup
 	cmake --build $(PKG_BUILD) -j $(JOBS) --target bil bil-check bil_package_files
+	rm -f $(PKG_BUILD)/*.deb
 	cd $(PKG_BUILD) && cpack
-	lintian --fail-on error,warning $(PKG_BUILD)/bil_*.deb
+	lintian --pedantic --fail-on error,warning $(PKG_BUILD)/bil_*.deb $(PKG_BUILD)/bil-check_*.deb
 
-# Installs the package, runs both programs from the installed paths, removes
-# it and checks that nothing is left behind.
+# Installs each package on its own, runs its program from the installed path
+# as root and as an ordinary user, removes it and checks that nothing is left
+# behind.
 package-check: package
-	packaging/package-check $(PKG_BUILD)/bil_*.deb
+	packaging/package-check $(PKG_BUILD)/bil_*.deb $(PKG_BUILD)/bil-check_*.deb
 
 # libFuzzer over a statement file's load, check, text, save and reload,
 # FUZZ_SECONDS long.

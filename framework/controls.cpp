@@ -10,12 +10,16 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionFrame>
+#include <QStylePainter>
 
 #include <limits>
 #include <new>
+#include <vector>
 
 QFont DialogFont()
 {
@@ -51,11 +55,29 @@ QRect DluToPixels(const QFont& font, int x, int y, int w, int h)
     return {left, top, MulDiv(x + w, bx, 4) - left, MulDiv(y + h, by, 8) - top};
 }
 
+void CEditCtrl::initStyleOption(QStyleOptionFrame* option) const
+{
+    QLineEdit::initStyleOption(option);
+    if (!isReadOnly())
+        return;
+    option->state &= ~QStyle::State_HasFocus;
+    option->palette.setBrush(QPalette::Base, option->palette.window());
+}
+
 void CEditCtrl::paintEvent(QPaintEvent* event)
 {
     if (m_beforePaint)
         m_beforePaint(*this);
     QLineEdit::paintEvent(event);
+    if (!isReadOnly() || !hasFocus())
+        return;
+    // Where the focus is, without the frame that invites typing.
+    QStylePainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect().adjusted(2, 2, -2, -2);
+    focus.backgroundColor = palette().color(QPalette::Window);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
 }
 
 void CEditCtrl::showEvent(QShowEvent* event)
@@ -77,10 +99,16 @@ void CEditCtrl::focusInEvent(QFocusEvent* event)
 namespace {
 
 // A list box on which Return or Space acts on the selected entry as a
-// double-click does.
+// double-click does. Its entries have no place on the screen while it is
+// hidden (its page is not shown), so a screen reader does not take them for
+// visible.
 class CListCtrl : public QListWidget {
 public:
     using QListWidget::QListWidget;
+    QRect visualRect(const QModelIndex& index) const override
+    {
+        return isVisible() ? QListWidget::visualRect(index) : QRect();
+    }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
@@ -102,6 +130,52 @@ protected:
         }
         QListWidget::keyPressEvent(event);
     }
+};
+
+// A drop-down list whose entries, while it is closed, have no place on the
+// screen either: they stand in a hidden window then. Otherwise the list
+// looks as the style draws it.
+class CDropDownView : public QListView {
+public:
+    explicit CDropDownView(QComboBox* combo) : m_combo(combo) {}
+    bool m_opening = false;
+    QRect visualRect(const QModelIndex& index) const override
+    {
+        return isVisible() || m_opening ? QListView::visualRect(index) : QRect();
+    }
+
+protected:
+    void initViewItemOption(QStyleOptionViewItem* option) const override
+    {
+        QListView::initViewItemOption(option);
+        option->showDecorationSelected = true;
+        option->font = m_combo->font();
+    }
+
+private:
+    QComboBox* m_combo;
+};
+
+class CDropDownList : public QComboBox {
+public:
+    explicit CDropDownList(QWidget* parent) : QComboBox(parent), m_view(new CDropDownView(this))
+    {
+        // The style's delegate belongs to the view being replaced.
+        QAbstractItemDelegate* delegate = itemDelegate();
+        delegate->setParent(this);
+        setView(m_view);
+        setItemDelegate(delegate);
+    }
+    void showPopup() override
+    {
+        // Opening measures the entries before the list is shown.
+        m_view->m_opening = true;
+        QComboBox::showPopup();
+        m_view->m_opening = false;
+    }
+
+private:
+    CDropDownView* m_view;
 };
 
 QWidget* MakeEdit(QWidget* parent, const ControlTemplate& c, const QFont& font)
@@ -156,6 +230,12 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
 {
     ControlMap map;
     QWidget* previous = nullptr;
+    const auto chain = [&previous](QWidget* w) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    };
+    std::vector<QWidget*> last;
     for (const ControlTemplate& c : dlg.controls) {
         const QString text = QString::fromUtf8(c.text ? c.text : "");
         QWidget* w = nullptr;
@@ -198,7 +278,7 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             break;
         }
         case CtlKind::ComboBox: {
-            auto* combo = new QComboBox(parent);
+            auto* combo = new CDropDownList(parent);
             combo->setEditable(false);
             w = combo;
             break;
@@ -229,12 +309,11 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
             map[c.id] = w;
         }
-        if (w->focusPolicy() & Qt::TabFocus) {
-            if (previous)
-                QWidget::setTabOrder(previous, w);
-            previous = w;
-        }
+        if (w->focusPolicy() & Qt::TabFocus)
+            (c.style & CtlTabLast) ? last.push_back(w) : chain(w);
     }
+    for (QWidget* w : last)
+        chain(w);
     return map;
 }
 

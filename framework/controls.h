@@ -31,6 +31,8 @@ public:
     std::function<void(CEditCtrl&)> m_beforePaint;
 
 protected:
+    // A read-only field looks like one: the window's colour, no focus frame.
+    void initStyleOption(QStyleOptionFrame* option) const override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;

@@ -105,6 +105,9 @@ void SetWindowText(QWidget* w, const QString& text)
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
         l->setProperty(kLabelText, text);
         l->setText(l->wordWrap() ? JoinWords(text) : text);
+        // A screen reader would spell the joined words letter by letter.
+        if (l->wordWrap())
+            l->setAccessibleName(text);
     } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         b->setText(text);
     } else {

@@ -19,7 +19,7 @@ QWidget* DialogParent()
 
 QString Caption()
 {
-    return QCoreApplication::applicationName();
+    return QGuiApplication::applicationDisplayName();
 }
 
 } // namespace
@@ -136,7 +136,7 @@ bool QtMessageHost::OpenFileName(std::string& path, const std::string& title,
 {
     FileDialog dlg(DialogParent(), FromCp1250(title));
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
-    return RunFileDialog(dlg, filter, path);
+    return RunFileDialog(dlg, filter, path, path);
 }
 
 bool QtMessageHost::SaveFileName(std::string& path, const std::string& title,

@@ -103,6 +103,14 @@ std::string FileErrorText(int id, const std::string& path, int error)
     return text;
 }
 
+std::string WithExtension(const std::string& path, const std::string& ext)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? path.substr(0, dot) : path) + ext;
+}
+
 bool TakeFileName(const std::string& chosen, const std::string& defExt, std::string& result)
 {
     if (chosen.empty() || cp1250::Utf8Length(chosen) >= std::size_t{kMaxPathChars})
@@ -114,10 +122,10 @@ bool TakeFileName(const std::string& chosen, const std::string& defExt, std::str
 }
 
 bool BrowseFileName(std::string& result, const std::string& title, const std::string& filter,
-                    const std::string& defExt)
+                    const std::string& defExt, const std::string& start)
 {
     result.clear();
-    std::string chosen;
+    std::string chosen = start;
     return g_host && g_host->OpenFileName(chosen, title, filter) &&
            TakeFileName(chosen, defExt, result);
 }

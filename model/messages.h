@@ -24,8 +24,10 @@ public:
 
     // The open-file dialog: `filter` holds pairs of description and pattern,
     // each ended by a zero byte (Windows-1250). The folder must exist, the
-    // file need not. Returns false on cancel; otherwise the chosen path as
-    // the file system names it (UTF-8 bytes, never Windows-1250).
+    // file need not. `path` comes in with the file to propose (empty: none),
+    // file system bytes like the result. Returns false on cancel; otherwise
+    // the chosen path as the file system names it (UTF-8 bytes, never
+    // Windows-1250).
     virtual bool OpenFileName(std::string& path, const std::string& title,
                               const std::string& filter) = 0;
 
@@ -86,12 +88,18 @@ std::string FileErrorText(int id, const std::string& path, int error);
 // open-file dialog's buffer, whose last place holds the terminating zero.
 inline constexpr int kMaxPathChars = 260;
 
-// Open-file dialog. `result` is emptied first; on OK it holds the path, with
-// `defExt` (".BIL", ".TXT") appended when the name has no extension or ends in
-// a dot. Cancel, failure or a path that does not fit the dialog's buffer:
-// false, `result` empty.
+// Open-file dialog, proposing the file `start` (its folder and name) when
+// given. `result` is emptied first; on OK it holds the path, with `defExt`
+// (".BIL", ".TXT") appended when the name has no extension or ends in a dot.
+// Cancel, failure or a path that does not fit the dialog's buffer: false,
+// `result` empty.
 bool BrowseFileName(std::string& result, const std::string& title,
-                    const std::string& filter, const std::string& defExt);
+                    const std::string& filter, const std::string& defExt,
+                    const std::string& start = {});
+// The file `path` with `ext` (".pdf") for its extension, beside it: the part
+// from the last dot of its name on is replaced, unless the dot begins the
+// name; a name without one gets `ext` appended.
+std::string WithExtension(const std::string& path, const std::string& ext);
 // A name as a file dialog's choice is taken: false when it does not fit the
 // dialog's buffer; otherwise `result` is the name, with `defExt` appended
 // when it has no extension or ends in a dot.

@@ -7,6 +7,7 @@
 #include "model/document.h"
 #include "model/messages.h"
 #include "pages/figurepages.h"
+#include "pages/markedit.h"
 #include "res/dialogs.h"
 
 #include <cstdio>
@@ -44,8 +45,8 @@ bool CUzPageErrors::OnSetActive()
     m_strCurrent = Caption("Běžný rok [celkem: %d]", data.m_errors[0].m_nCount);
     m_strPrevious = Caption("Minulý rok [celkem: %d]", data.m_errors[1].m_nCount);
     UpdateData(false);
-    SetControlName(IDC_LIST_CURRENT, m_strCurrent);
-    SetControlName(IDC_LIST_PREVIOUS, m_strPrevious);
+    SetControlName(IDC_LIST_CURRENT, Cp1250("Chyby běžného roku"));
+    SetControlName(IDC_LIST_PREVIOUS, Cp1250("Chyby minulého roku"));
     sheet->PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     return true;
 }
@@ -100,6 +101,7 @@ void CUzPageErrors::OnDblclk(CListBox& list, int year)
     const int rule = data.m_errors[year].m_aRule[index];
     CUzItem* const* items = &data.m_ruleItems[RuleStart(rule, year)];
     const int page = CUzData::MarkRule(items, RuleSize(rule));
+    g_markedRule = g_ruleCaptions[rule];
     // On the page of the sum, the sum itself takes the focus: the figure the
     // user is most likely to correct.
     if (sheet->SetActivePage(page))

@@ -41,8 +41,8 @@ bool CUzPageFile::OnInitDialog()
         // Five pixels of margin left and right, as the letter was laid out.
         letter->document()->setDocumentMargin(5);
     }
-    SetControlName(IDC_PATH, Cp1250("Soubor UZ"));
-    SetControlName(IDC_BROWSE, Cp1250("Vybrat soubor UZ"));
+    SetControlName(IDC_PATH, Cp1250("Soubor:"));
+    SetControlName(IDC_BROWSE, Cp1250("Vybrat soubor"));
     SetControlName(IDC_LETTER, Cp1250("Dopis redakce KT"));
     return CPropertyPage::OnInitDialog();
 }

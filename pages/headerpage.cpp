@@ -8,6 +8,8 @@
 #include "model/opinions.h"
 #include "res/dialogs.h"
 
+#include <QLabel>
+
 namespace {
 
 constexpr int IDC_OPINION = 1028;
@@ -38,7 +40,9 @@ bool CUzPageHlava::OnInitDialog()
     DDX_Control(dx, IDC_OPINION, m_opinions);
     for (int i = 0; i < kOpinionCount; ++i)
         m_opinions.AddString(*OpinionText(i));
-    SetControlName(IDC_OPINION, g_doc.m_data.Item(kOpinionTag).m_strLabel);
+    // A drop-down list is named by its value; its label is a relation.
+    if (auto* label = Control<QLabel>(IDC_OPINION_LABEL))
+        label->setBuddy(GetDlgItem(IDC_OPINION));
     BoldLabels(*this, kFields, RequiredTexts(Form::Header));
     return CUzDataPage::OnInitDialog();
 }

@@ -3,15 +3,24 @@
 #include "framework/controls.h"
 #include "framework/ddx.h"
 #include "framework/page.h"
+#include "framework/text.h"
 
 #include <QPalette>
 
 const CUzMarkColors g_markColors;
+std::string g_markedRule;
 
 void ApplyMark(CEditCtrl& edit, std::int32_t mark)
 {
     const bool marked = !edit.isReadOnly() &&
                         (mark == CUzMarkEdit::MarkAddend || mark == CUzMarkEdit::MarkSum);
+    const QString description =
+        !marked ? QString()
+                : (mark == CUzMarkEdit::MarkSum ? QStringLiteral("Součet chybného pravidla: ")
+                                                : QStringLiteral("Sčítanec chybného pravidla: ")) +
+                      FromCp1250(g_markedRule);
+    if (edit.accessibleDescription() != description)
+        edit.setAccessibleDescription(description);
     if (!marked) {
         // An unmarked edit follows the application palette.
         if (edit.testAttribute(Qt::WA_SetPalette))

@@ -7,6 +7,8 @@
 
 #include <QColor>
 
+#include <string>
+
 class CDataExchange;
 class CEditCtrl;
 
@@ -18,6 +20,10 @@ struct CUzMarkColors {
 };
 
 extern const CUzMarkColors g_markColors;
+
+// The caption of the failed rule whose items are marked (Windows-1250): a
+// marked field tells a screen reader which rule it is part of.
+extern std::string g_markedRule;
 
 // Attaches the edit `id` to an item's mark, so it paints by it.
 void DDX_Control(CDataExchange& dx, int id, CUzMarkEdit& edit);

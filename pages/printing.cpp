@@ -105,8 +105,5 @@ void OnPrintCommand(int id, QWidget* parent, const std::string& textFile)
 
 std::string PdfNameFor(const std::string& statement)
 {
-    const std::size_t slash = statement.rfind('/');
-    const std::size_t dot = statement.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-    return (hasExtension ? statement.substr(0, dot) : statement) + ".pdf";
+    return WithExtension(statement, ".pdf");
 }

@@ -65,6 +65,11 @@ std::string CanonicalName(const std::string& path, int links = 0)
 
 } // namespace
 
+std::string ProposedTextFile(const std::string& chosen, const std::string& statement)
+{
+    return !chosen.empty() || statement.empty() ? chosen : WithExtension(statement, ".TXT");
+}
+
 bool SameFile(const std::string& a, const std::string& b)
 {
     if (FileNameText(a).compare(FileNameText(b), Qt::CaseInsensitive) == 0)
@@ -88,9 +93,9 @@ bool CUzPageText::OnInitDialog()
 {
     if (auto* info = Control<QLabel>(IDC_INFO))
         info->setText(FromCp1250(LoadText(10001)));
-    SetControlName(IDC_TEXT, Cp1250("Text UZ"));
-    SetControlName(IDC_FILE, Cp1250("Textový soubor"));
-    SetControlName(IDC_BROWSE, Cp1250("Vybrat textový soubor"));
+    SetControlName(IDC_TEXT, Cp1250("Text účetní závěrky"));
+    SetControlName(IDC_FILE, Cp1250("Soubor:"));
+    SetControlName(IDC_BROWSE, Cp1250("Vybrat soubor"));
     AddPrintButtons(*this);
     return CPropertyPage::OnInitDialog();
 }
@@ -133,7 +138,7 @@ void CUzPageText::OnBrowse()
     const std::string title = LoadText(10030);
     static const std::string filter = Cp1250("Textový soubor (*.txt)") + '\0' + "*.txt" + '\0' +
                                       Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
-    BrowseFileName(m_strFile, title, filter, ".TXT");
+    BrowseFileName(m_strFile, title, filter, ".TXT", ProposedTextFile(m_strFile, g_doc.m_strPath));
     field->setText(FileNameText(m_strFile));
 }
 

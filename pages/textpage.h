@@ -34,3 +34,7 @@ public:
 // case (over Unicode: "Účet.bil" is "ÚČET.BIL"), or the same file reached by
 // another path (relative, "..", a link).
 bool SameFile(const std::string& a, const std::string& b);
+
+// The file the text page's browse dialog proposes: the one chosen before,
+// or else the statement's name with ".TXT", beside it.
+std::string ProposedTextFile(const std::string& chosen, const std::string& statement);

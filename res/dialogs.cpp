@@ -11,7 +11,7 @@ constexpr ControlTemplate Frame(int x, int y, int w, int h)
 
 // File page.
 constexpr ControlTemplate kFile[] = {
-    {1008, CtlKind::Button, 347, 197, 21, 12, "...", CtlTabStop},
+    {1008, CtlKind::Button, 347, 197, 21, 12, "...", CtlTabStop | CtlTabLast},
     {1007, CtlKind::Edit, 37, 197, 295, 12, "", kReadOnlyField},
     Label(kNoId, 0, 198, 30, 11, "Soubor:"),
     Label(1006, 0, 175, 367, 17, "Info o souboru", CtlWordWrap),
@@ -37,7 +37,7 @@ constexpr ControlTemplate kErrors[] = {
 constexpr ControlTemplate kText[] = {
     // The name field and its button stand a little left of where the first
     // layout had them, so that the check box's text has room beside them.
-    {1217, CtlKind::Button, 279, 197, 21, 12, "...", CtlTabStop},
+    {1217, CtlKind::Button, 279, 197, 21, 12, "...", CtlTabStop | CtlTabLast},
     {1216, CtlKind::Edit, 28, 197, 247, 12, "", kReadOnlyField},
     Label(kNoId, 0, 200, 24, 9, "Soubor:"),
     {1218, CtlKind::CheckBox, 310, 198, 57, 11, "jen jeden TAB", CtlTabStop},

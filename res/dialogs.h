@@ -28,6 +28,7 @@ enum CtlStyle : std::uint32_t {
     CtlWordWrap = 1u << 6, // multi-line edit or static: wrap long lines
     CtlNotify = 1u << 7,   // list box reports double-clicks
     CtlCenter = 1u << 8,   // static: centred text
+    CtlTabLast = 1u << 9,  // the page's last tab stop, right before the wizard's buttons
 };
 
 inline constexpr int kNoId = -1;
@@ -44,7 +45,10 @@ struct DialogTemplate {
     int id;
     const char* caption;
     int w, h; // dialog units
-    std::span<const ControlTemplate> controls; // template order = tab order
+    // Template order is the tab order, except that CtlTabLast controls come
+    // after all others; the first tab stop in template order has the focus
+    // when the page is shown.
+    std::span<const ControlTemplate> controls;
 };
 
 // The template of a dialog id, or nullptr. The figure pages build theirs

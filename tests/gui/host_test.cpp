@@ -14,11 +14,11 @@ TEST(QtHost, BoxesAreCzechWithTheProgramsNameAndTheirIcon)
         int answer;
         const char* seen;
     } cases[] = {
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::Yes, IDYES, "bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::No, IDNO, "bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::NoButton, IDNO, "bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_OK | MB_ICONHAND, QMessageBox::Ok, IDOK, "bil|Nedostatek paměti.|3|OK"},
-        {MB_OK, QMessageBox::Ok, IDOK, "bil|Nedostatek paměti.|2|OK"}, // the default icon
+        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::Yes, IDYES, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
+        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::No, IDNO, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
+        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::NoButton, IDNO, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
+        {MB_OK | MB_ICONHAND, QMessageBox::Ok, IDOK, "Bil|Nedostatek paměti.|3|OK"},
+        {MB_OK, QMessageBox::Ok, IDOK, "Bil|Nedostatek paměti.|2|OK"}, // the default icon
     };
     for (const auto& c : cases) {
         QString seen;
@@ -47,4 +47,16 @@ TEST(FileNames, ReachTheFileSystemAsItsOwnBytesOrNotAtAll)
                                Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
     EXPECT_EQ(QtFileFilter(filter), QString::fromUtf8("Soubor UZ pro KT (*.bil) (*.bil);;"
                                                       "Všechny soubory (*.*) (*)"));
+}
+
+TEST(QtHost, TheWindowNamesTheDesktopEntryAndSoftwareCentreEntryOfThePackage)
+{
+    // Its icon is sharp at any size.
+    const CBilDlgPages sheet(10002);
+    EXPECT_EQ(sheet.windowIcon().pixmap(QSize(256, 256)).size(), QSize(256, 256));
+    const std::string id = QGuiApplication::desktopFileName().toStdString();
+    EXPECT_TRUE(FileExists(TestDataPath("../../res/" + id + ".desktop")));
+    EXPECT_NE(ReadFile(TestDataPath("../../packaging/" + id + ".metainfo.xml"))
+                  .find("<launchable type=\"desktop-id\">" + id + ".desktop</launchable>"),
+              std::string::npos);
 }

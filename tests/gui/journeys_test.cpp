@@ -90,11 +90,18 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
     const std::string base = half ? half : dir.Path(), folder = base + "/účty 2024";
     const QString path = QString::fromStdString(folder);
     CUzApp app;
-    QString warning;
+    QString warning, proposed;
     if (half) {
         RunModal([&] {
             // The browse button has the focus. Next without a name is
             // refused; Return browses, a missing folder is refused there.
+            ASSERT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1008));
+            // It is the page's last stop: Tab goes on to the wizard's buttons.
+            Keys("<Tab>");
+            EXPECT_EQ(QApplication::focusWidget(), Sheet()->NextButton());
+            Keys("<Backtab*2>");
+            EXPECT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1242));
+            Keys("<Tab>");
             ASSERT_EQ(QApplication::focusWidget(), Active()->GetDlgItem(1008));
             EXPECT_TRUE(Caption(1006).startsWith(QString::fromUtf8("Zadejte jméno souboru. Pro snažší")));
             Keys("<Alt+D>");
@@ -203,9 +210,24 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
         EXPECT_TRUE(Active()->Control<QPlainTextEdit>(1212)->toPlainText().contains(
             QString::fromUtf8("Datum auditu:\t\t28. března 2024\n")));
         EXPECT_FALSE(Sheet()->NextButton()->isVisible());
+        // The dialog opens beside the statement, its name proposed with
+        // .TXT and selected, so that typing replaces it; Escape leaves the
+        // name empty.
+        AnswerModals({[&proposed](QWidget* w) {
+                          auto* dlg = qobject_cast<QFileDialog*>(w);
+                          if (!dlg || !QTest::qWaitForWindowActive(w))
+                              return false;
+                          proposed = dlg->directory().absolutePath() + "|" +
+                                     dlg->findChild<QLineEdit*>("fileNameEdit")->selectedText();
+                          return true;
+                      },
+                      TypeIntoFileDialog("<Escape>")});
+        Keys("<Return>");
+        EXPECT_EQ(Edit(1216)->text(), "");
         AnswerModals({TypeIntoFileDialog(path + "/výkaz<Return>")});
         Keys("<Return><Alt+D>");
     }, &app);
+    EXPECT_EQ(proposed, path + QString::fromUtf8("|Účet.TXT"));
     EXPECT_EQ(run, int(QDialog::Accepted));
     EXPECT_EQ(BoxIds(), (Ids{0, 10027}));
     EXPECT_TRUE(host.boxes[0].text.starts_with(Windows1250("Byl nalezen rozpracovaný výkaz pro soubor " + statement + " z ")));

@@ -135,6 +135,9 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), kRed);
     EXPECT_EQ(QApplication::focusWidget(), Edit(1139));
     EXPECT_TRUE(white(Edit(1139))); // the selection too
+    // A screen reader hears which rule a marked figure is part of.
+    EXPECT_EQ(Edit(1139)->accessibleDescription(), QString::fromUtf8("Součet chybného pravidla: Přidaná hodnota"));
+    EXPECT_EQ(Edit(1134)->accessibleDescription(), QString::fromUtf8("Sčítanec chybného pravidla: Přidaná hodnota"));
     // Plain figures follow a new palette; marks stay; read-only ones are plain.
     const QPalette original = QApplication::palette();
     QPalette yellow = original;
@@ -145,12 +148,13 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), kRed);
     QApplication::setPalette(original);
     Settle();
-    Edit(1139)->setReadOnly(true);
-    EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Base));
+    Edit(1139)->setReadOnly(true); // and look read-only
+    EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Window));
     Edit(1139)->setReadOnly(false);
     sheet->SetActivePage(PageErrors); // coming back clears every mark
     sheet->SetActivePage(PageVysledky1);
     EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Base));
+    EXPECT_EQ(Edit(1139)->accessibleDescription(), "");
 }
 
 TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
@@ -180,9 +184,13 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
     Settle();
     ASSERT_EQ(ActiveIndex(), int(PageObj));
     sheet->SetActivePage(PageText);
+    std::string chosen;
     for (const auto& [file, id, style] : refusals) {
         host.boxes.clear();
         Browse(1217, file);
+        // The name chosen before, or the statement's with .TXT beside it.
+        EXPECT_EQ(host.proposal, chosen.empty() ? dir.File("Účet.TXT") : chosen);
+        chosen = file;
         Finish();
         EXPECT_EQ(ActiveIndex(), int(PageText));
         EXPECT_EQ(BoxIds(), Ids{id}) << file;
@@ -283,6 +291,7 @@ TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)
 TEST_F(WizardTest, EveryPageKeepsItsControlsOnThePageApartAndLegible)
 {
     Open();
+    EXPECT_EQ(Active()->size(), QSize(552, 340)); // 368 x 209 units, as drawn on Windows
     for (int i = 0; i < sheet->GetPageCount(); ++i) {
         CPropertyPage* page = sheet->GetPage(i);
         page->EnsureCreated();

@@ -148,6 +148,7 @@ bool ScriptedHost::OpenFileName(std::string& path, const std::string& title, con
     if (fileDialogs)
         return fileDialogs->OpenFileName(path, title, shown);
     filter = shown;
+    proposal = path;
     path = files.empty() ? "" : files.front();
     if (!files.empty())
         files.pop_front();
@@ -158,7 +159,6 @@ bool ScriptedHost::SaveFileName(std::string& path, const std::string& title, con
 {
     if (fileDialogs)
         return fileDialogs->SaveFileName(path, title, shown);
-    proposal = path;
     return OpenFileName(path, title, shown);
 }
 

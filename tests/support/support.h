@@ -70,8 +70,8 @@ public:
         unsigned style;
     };
     std::vector<Box> boxes;
-    std::string filter; // of the last file dialog
-    std::string proposal; // of the last save dialog
+    std::string filter;   // of the last file dialog
+    std::string proposal; // the file the last file dialog proposed
 
 private:
     IMessageHost* m_previous;
