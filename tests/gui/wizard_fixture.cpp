@@ -6,9 +6,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeySequence>
 #include <QTimer>
-
-#include <map>
 
 // The GUI tests' entry point: a QApplication on the offscreen platform, with
 // the program's resources, Czech framework texts and Qt host.
@@ -100,12 +99,6 @@ QWindow* FocusWindow()
 
 void Keys(const QString& script)
 {
-    static const std::map<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> named = {
-        {"Tab", {Qt::Key_Tab, {}}}, {"Backtab", {Qt::Key_Backtab, {}}},
-        {"Return", {Qt::Key_Return, {}}}, {"Escape", {Qt::Key_Escape, {}}},
-        {"Down", {Qt::Key_Down, {}}}, {"Alt+D", {Qt::Key_D, Qt::AltModifier}},
-        {"Alt+Z", {Qt::Key_Z, Qt::AltModifier}}, {"Alt+T", {Qt::Key_T, Qt::AltModifier}},
-        {"Alt+P", {Qt::Key_P, Qt::AltModifier}}, {"Ctrl+A", {Qt::Key_A, Qt::ControlModifier}}};
     for (qsizetype i = 0; i < script.size(); ++i) {
         if (script[i] != '<') {
             QTest::sendKeyEvent(QTest::Click, FocusWindow(), Qt::Key_unknown, QString(script[i]),
@@ -115,11 +108,12 @@ void Keys(const QString& script)
         const qsizetype end = script.indexOf('>', i);
         const QStringList key = script.mid(i + 1, end - i - 1).split('*');
         i = end;
-        const auto [code, modifiers] = named.at(key[0]);
+        const QKeyCombination combo = QKeySequence::fromString(key[0], QKeySequence::PortableText)[0];
+        ASSERT_NE(combo.toCombined(), 0) << "no such key: " << key[0].toStdString();
         for (int n = key.size() > 1 ? key[1].toInt() : 1; n > 0; --n) {
-            QTest::keyClick(FocusWindow(), code, modifiers);
+            QTest::keyClick(FocusWindow(), combo.key(), combo.keyboardModifiers());
             // A mnemonic clicks its button a moment later, as a user sees it.
-            QTest::qWait(modifiers ? 250 : 10);
+            QTest::qWait(combo.keyboardModifiers() ? 250 : 10);
         }
     }
 }

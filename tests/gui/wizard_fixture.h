@@ -18,8 +18,7 @@
 #include <memory>
 
 // Keys a user presses, sent to the window that has the focus: text, and
-// <Key> or <Key*n> for Tab, Backtab, Return, Escape, Down, Alt+D, Alt+Z,
-// Alt+T, Alt+P, Ctrl+A.
+// <Key> or <Key*n> with keys as QKeySequence names them (Tab, Alt+D).
 void Keys(const QString& script);
 
 // Deals with the modal windows that open from now on: every 10 ms the next
