@@ -125,7 +125,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
             ASSERT_EQ(QApplication::focusWidget(), Edit(1013));
             EXPECT_EQ(Edit(1013)->selectedText(), "471");
             Keys("477<Return>");
-            EXPECT_EQ(BoxIds(), (Ids{10003, 10012, 10011, 0}));
+            EXPECT_EQ(host.BoxIds(), (Ids{10003, 10012, 10011, 0}));
             // Figures as typed on arrival and after each Tab replace what is
             // shown, with one typing error: 900 for 90 on the previous
             // year's intangible assets [18]. Killed halfway through a page.
@@ -220,7 +220,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
     }, &app);
     EXPECT_EQ(proposed, path + QString::fromUtf8("|Účet.TXT"));
     EXPECT_EQ(run, int(QDialog::Accepted));
-    EXPECT_EQ(BoxIds(), (Ids{0, 10027}));
+    EXPECT_EQ(host.BoxIds(), (Ids{0, 10027}));
     EXPECT_TRUE(host.boxes[0].text.starts_with(Windows1250("Byl nalezen rozpracovaný výkaz pro soubor " + statement + " z ")));
     EXPECT_FALSE(FileExists(DraftFileFor(statement)));
     const std::string goldenText = ReadFile(TestDataPath("journey.txt"));
@@ -263,7 +263,7 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
     });
     setenv("HOME", oldHome.c_str(), 1);
     EXPECT_EQ(again, int(QDialog::Accepted));
-    EXPECT_EQ(BoxIds(), (Ids{10029, 0, 10028, 10006, 0}));
+    EXPECT_EQ(host.BoxIds(), (Ids{10029, 0, 10028, 10006, 0}));
     EXPECT_EQ(host.boxes.at(3).text, LoadText(10006) + Windows1250("\n" + statement + ": Nejde o obyčejný soubor."));
     EXPECT_EQ(g_doc.m_strPath, saved);
     records[43 - 1].number = 2000;
@@ -290,6 +290,6 @@ TEST_F(JourneyTest, ARestoredDraftGoesWithACancelOrABackToTheFirstPage)
         }, &app);
         EXPECT_FALSE(FileExists(draft));
     }
-    EXPECT_EQ(BoxIds(), (Ids{0, 10029, 0, 10012}));
+    EXPECT_EQ(host.BoxIds(), (Ids{0, 10029, 0, 10012}));
     EXPECT_FALSE(FileExists(dir.File("x.bil")));
 }

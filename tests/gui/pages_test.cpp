@@ -71,9 +71,8 @@ TEST_F(WizardTest, ARefusedFieldKeepsThePageWithTheFieldFocused)
             EXPECT_EQ(QApplication::focusWidget(), Edit(c.field));
             EXPECT_EQ(Edit(c.field)->selectedText(), QString::fromStdString(c.typed)); // as typed
         }
-        const bool figures = c.page >= PageAktiva && c.page <= PageVysledky2;
         EXPECT_EQ(ActiveIndex() == c.page, !c.prompt.empty());
-        if (figures) { // the row before has been taken over
+        if (c.page >= PageAktiva && c.page <= PageVysledky2) { // the row before has been taken over
             EXPECT_EQ(g_doc.m_data.Item(c.page == PageAktiva ? 11 : 37).m_nNumber, 5);
             EXPECT_TRUE(!c.prompt.empty() || g_doc.m_data.Item(c.tag).m_nNumber == c.number);
         }
@@ -98,7 +97,7 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     Next();
     Next();
     ASSERT_EQ(ActiveIndex(), int(PageObj));
-    EXPECT_EQ(BoxIds(), Ids{10020}); // one year failing is enough to warn
+    EXPECT_EQ(host.BoxIds(), Ids{10020}); // one year failing is enough to warn
 
     // [77] is an addend of rule 9 and the sum of rule 8: white on blue, and
     // after the error page red, focused with its text selected.
@@ -188,7 +187,7 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
         chosen = file;
         Finish();
         EXPECT_EQ(ActiveIndex(), int(PageText));
-        ASSERT_EQ(BoxIds(), Ids{id}) << file;
+        ASSERT_EQ(host.BoxIds(), Ids{id}) << file;
         EXPECT_EQ(host.boxes[0].style, style);
         EXPECT_EQ(host.boxes[0].text, LoadText(id) + reason(file, why));
     }
@@ -202,7 +201,7 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
     setrlimit(RLIMIT_FSIZE, &small);
     Finish();
     setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_EQ(BoxIds(), Ids({10028, 10010}));
+    EXPECT_EQ(host.BoxIds(), Ids({10028, 10010}));
     EXPECT_EQ(host.boxes.at(1).text,
               LoadText(10010) + reason(old, "Soubor je příliš velký nebo je překročena kvóta."));
     EXPECT_EQ(ReadFile(old), "old text");
@@ -224,7 +223,7 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
     g_doc.m_data.m_errors[1].m_nCount = 1;
     host.boxes.clear();
     Finish();
-    EXPECT_EQ(BoxIds(), Ids{10019});
+    EXPECT_EQ(host.BoxIds(), Ids{10019});
     Active()->findChild<QAbstractButton*>("ctl1218")->click();
     host.answers = {IDYES, IDYES, IDYES};
     Finish();
@@ -240,7 +239,9 @@ TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
 TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)
 {
     ASSERT_EQ(mkfifo(dir.File("roura.bil").c_str(), 0600), 0);
-    StartWith(dir.File("roura.bil"));
+    Open();
+    Browse(1008, dir.File("roura.bil"));
+    Next();
     EXPECT_EQ(ActiveIndex(), int(PageFile));
     sheet->CancelButton()->click(); // the first page closes without a question
     EXPECT_FALSE(sheet->isVisible());
@@ -256,10 +257,11 @@ TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)
     ASSERT_TRUE(g_doc.Save());
     g_doc.m_data.ClearValues();
     sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
-    StartWith(g_doc.m_strPath);
+    Open();
+    Browse(1008, g_doc.m_strPath);
     while (ActiveIndex() < PageErrors)
         Next();
-    EXPECT_EQ(BoxIds(), Ids{10009});
+    EXPECT_EQ(host.BoxIds(), Ids{10009});
     EXPECT_TRUE(g_doc.m_data.Item(114).m_strValue == longText);
     EXPECT_EQ(g_doc.m_data.Item(122).m_strValue, "a\x81" "b");
 }

@@ -64,13 +64,6 @@ void WizardTest::Browse(int id, const std::string& path)
     Settle();
 }
 
-void WizardTest::StartWith(const std::string& path)
-{
-    Open();
-    Browse(1008, path);
-    Next();
-}
-
 void WizardTest::FillRequiredItems()
 {
     CUzData& data = g_doc.m_data;

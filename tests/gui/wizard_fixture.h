@@ -57,16 +57,12 @@ protected:
     // The line edit `id` of the active page, the text of its label `id`.
     QLineEdit* Edit(int id) const { return Active()->Control<QLineEdit>(id); }
     QString Caption(int id) const { return Active()->Control<QLabel>(id)->text(); }
-    // The string-table ids of the boxes shown so far.
-    Ids BoxIds() const { return host.BoxIds(); }
     // The colour a user sees inside an edit, away from its text.
     static QColor Background(QWidget* edit);
     // Replaces an edit's text as a user would: select all, type.
     static void Type(QLineEdit* edit, const QString& text);
     // Chooses `path` with the browse button `id` of the active page.
     void Browse(int id, const std::string& path);
-    // Chooses a statement file on page 0 and moves on to the header page.
-    void StartWith(const std::string& path);
     // The header and orderer items Next insists on, filled.
     static void FillRequiredItems();
 
