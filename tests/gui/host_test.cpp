@@ -15,7 +15,6 @@ TEST(QtHost, BoxesAreCzechWithTheProgramsNameAndTheirIcon)
         const char* seen;
     } cases[] = {
         {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::Yes, IDYES, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
-        {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::No, IDNO, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
         {MB_YESNO | MB_ICONEXCLAMATION, QMessageBox::NoButton, IDNO, "Bil|Nedostatek paměti.|2|&Ano|&Ne"},
         {MB_OK | MB_ICONHAND, QMessageBox::Ok, IDOK, "Bil|Nedostatek paměti.|3|OK"},
         {MB_OK, QMessageBox::Ok, IDOK, "Bil|Nedostatek paměti.|2|OK"}, // the default icon
