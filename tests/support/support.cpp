@@ -157,9 +157,7 @@ bool ScriptedHost::OpenFileName(std::string& path, const std::string& title, con
 
 bool ScriptedHost::SaveFileName(std::string& path, const std::string& title, const std::string& shown)
 {
-    if (fileDialogs)
-        return fileDialogs->SaveFileName(path, title, shown);
-    return OpenFileName(path, title, shown);
+    return fileDialogs ? fileDialogs->SaveFileName(path, title, shown) : OpenFileName(path, title, shown);
 }
 
 int ScriptedHost::BoxId(std::size_t i) const
