@@ -353,8 +353,8 @@ TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Fd& fd,
 int SyncFolderOf(const std::string& prefix)
 {
     const Fd fd(open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return 0; // a folder we may not read cannot be synced at all
+    if (fd.get() < 0) // a folder we may not read cannot be synced at all
+        return errno == EACCES ? 0 : errno;
     if (fsync(fd.get()) != 0 && errno != EINVAL && errno != ENOTSUP && errno != EOPNOTSUPP)
         return errno;
     return 0;

@@ -10,6 +10,8 @@
 # a name, and a field's name is its label's text (figures add the year),
 # unless it has a name of its own. A figure marked from the error page says
 # which rule it belongs to, and no longer once the marks are cleared.
+# Started again as the file manager starts it, with the statement's name:
+# the header page shows the statement's data.
 
 import os
 import struct
@@ -214,6 +216,18 @@ with tempfile.TemporaryDirectory() as scratch:
         status = bil.wait(timeout=15)
         if status != 0:
             failures.append(f'exit status {status} after Storno')
+
+        bil = subprocess.Popen([BIL, os.path.basename(path)], env=env, cwd=scratch)
+        app = wait('the program started with a file', registered)
+        wait('the header page', lambda: wizard(app).name == TITLE + PAGES[1])
+        WID = x_window('^' + TITLE)
+        name = check_page(app, 1).get('Obchodní jméno:')
+        shown = name.queryText().getText(0, -1) if name else None
+        if shown != 'Sklárna Šťáhlavy, a.s.':
+            failures.append(f'bil FILE shows the name {shown!r}')
+        keys('Escape', window=WID)
+        keys('alt+a', window=x_window('^Bil$'))
+        bil.wait(timeout=15)
     finally:
         for process in (bil, xvfb):
             if process.poll() is None:

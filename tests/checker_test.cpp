@@ -265,6 +265,7 @@ TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
     const Output clash = Check({"--format", "csv", "--text", dir.Path(), dir.File("x.txt"),
                                 dir.File("journey.bil"), dir.File("b/journey.bil")});
     EXPECT_EQ(clash.status, 1);
+    EXPECT_NE(clash.out.find(",warnings,text_file,text_error,company,"), std::string::npos);
     EXPECT_EQ(ReadFile(dir.File("x.txt")), ReadFile(dir.File("journey.bil")));
     EXPECT_EQ(ReadFile(dir.File("journey.txt")), TextFileBytes(text, false));
     for (const std::string& row :
