@@ -17,8 +17,6 @@
 #include <functional>
 #include <tuple>
 #include <pty.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -208,22 +206,6 @@ TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
     EXPECT_NE(deep.out.find(p + "sub/deep.bil/e.bil: v pořádku\n" + p + "sub/pipe.bil: Chyba čtení ze souboru.\n"),
               std::string::npos);
     EXPECT_NE(deep.out.find("\nSouborů: 19, "), std::string::npos) << deep.out;
-}
-
-TEST(Checker, ReadsAValidFileOnAReadOnlyMount)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << "mounting needs root";
-    TempDir dir;
-    WriteStatement(dir.File("a.bil"));
-    const char* ro = dir.Path().c_str();
-    EXPECT_EQ(RunInChild([&] { // the folder bound onto itself read-only, in a mount namespace of its own
-                  if (unshare(CLONE_NEWNS) || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
-                      mount(ro, ro, nullptr, MS_BIND, nullptr) ||
-                      mount(nullptr, ro, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) || access(ro, W_OK) == 0)
-                      return 3;
-                  return Check({dir.File("a.bil")}).out.starts_with(dir.File("a.bil: v pořádku\n")) ? 0 : 1;
-              }), 0);
 }
 
 // Planted in the calls that put a batch's texts on disk: their order is

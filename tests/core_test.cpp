@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -208,6 +209,10 @@ TEST(Messages, StringTableQuestionsAndTheFileDialog)
     EXPECT_EQ(LoadText(10003), Windows1250("Jméno souboru není zadáno."));
     EXPECT_EQ(LoadText(10013), "Load string error ..."); // a text no path shows
     EXPECT_FALSE(AskYesNo(10025, MB_ICONEXCLAMATION));  // no host: No
+    // A file error's second line: the name as far as Windows-1250 shows it
+    // (an emoji and a stray byte each a "?"), then the system's own words.
+    EXPECT_EQ(FileErrorText(10010, "/a/výkaz 😀\xF0.bil", EXDEV),
+              LoadText(10010) + Windows1250("\n/a/výkaz ??.bil: Systém hlásí chybu 18. ") + std::strerror(EXDEV));
 
     // The default extension only for a name without one; cancel, failure or
     // a name the dialog's buffer cannot hold give nothing.
