@@ -213,6 +213,7 @@ TEST(Messages, StringTableQuestionsAndTheFileDialog)
     // (an emoji and a stray byte each a "?"), then the system's own words.
     EXPECT_EQ(FileErrorText(10010, "/a/výkaz 😀\xF0.bil", EXDEV),
               LoadText(10010) + Windows1250("\n/a/výkaz ??.bil: Systém hlásí chybu 18. ") + std::strerror(EXDEV));
+    EXPECT_EQ(FileErrorText(10010, "/a/x.bil", 0), LoadText(10010)); // no reason known: one line
 
     // The default extension only for a name without one; cancel, failure or
     // a name the dialog's buffer cannot hold give nothing.
@@ -223,7 +224,7 @@ TEST(Messages, StringTableQuestionsAndTheFileDialog)
     ScriptedHost host;
     const std::pair<std::string, std::string> browses[] = {
         {"/uz/firma", "/uz/firma.BIL"}, {"/uz/firma.txt", "/uz/firma.txt"},
-        {"/uz/firma.", "/uz/firma..BIL"}, {"/uz.2024/firma", "/uz.2024/firma.BIL"},
+        {"/uz/firma.", "/uz/firma..BIL"}, {"/uz.2024/firma", "/uz.2024/firma.BIL"}, {"/uz/.bil", "/uz/.bil"},
         {longest, longest}, {longest + "x", ""}, {"", ""}};
     for (const auto& [chosen, result] : browses) {
         host.files = {chosen};
