@@ -208,7 +208,10 @@ TEST(Messages, StringTableQuestionsAndTheFileDialog)
 {
     EXPECT_EQ(LoadText(10003), Windows1250("Jméno souboru není zadáno."));
     EXPECT_EQ(LoadText(10013), "Load string error ..."); // a text no path shows
-    EXPECT_FALSE(AskYesNo(10025, MB_ICONEXCLAMATION));  // no host: No
+    // No host (a run without a window): No, and the text in UTF-8 on standard error.
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(AskYesNo(10025, MB_ICONEXCLAMATION));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "bil: Položka IČO není vyplněna. Chcete pokračovat ?\n");
     // A file error's second line: the name as far as Windows-1250 shows it
     // (an emoji and a stray byte each a "?"), then the system's own words.
     EXPECT_EQ(FileErrorText(10010, "/a/výkaz 😀\xF0.bil", EXDEV),
