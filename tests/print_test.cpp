@@ -232,4 +232,10 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         EXPECT_EQ(ReadFile(in), EncodeRecords(records));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
+    // Help on standard output without a display; 2 when it cannot be written.
+    int status = -1;
+    EXPECT_EQ(Shell("env -u DISPLAY " BIL_EXE " --help", &status).rfind("Použití: bil [VÝKAZ.bil]\n", 0), 0u);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Shell("env -u DISPLAY " BIL_EXE " --version 2>&1 >/dev/full", &status), "bil: výstup nelze zapsat\n");
+    EXPECT_EQ(status, 2);
 }

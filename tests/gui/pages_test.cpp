@@ -139,8 +139,16 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), kRed);
     QApplication::setPalette(original);
     Settle();
-    Edit(1139)->setReadOnly(true); // and look read-only
+    Edit(1139)->setReadOnly(true); // and look read-only, the focus still shown
     EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Window));
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    Keys("<Backtab><Tab>"); // as a keyboard user arrives
+    ASSERT_EQ(QApplication::focusWidget(), Edit(1139));
+    Edit(1139)->deselect();
+    const QImage focused = Edit(1139)->grab().toImage();
+    Edit(1139)->clearFocus();
+    EXPECT_NE(Edit(1139)->grab().toImage(), focused);
     Edit(1139)->setReadOnly(false);
     sheet->SetActivePage(PageErrors); // coming back clears every mark
     sheet->SetActivePage(PageVysledky1);
@@ -259,6 +267,11 @@ TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)
     sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
     Open();
     Browse(1008, g_doc.m_strPath);
+    Next(); // the header: an open drop-down list has its items where they can be clicked
+    auto* opinions = Active()->Control<QComboBox>(1028);
+    opinions->showPopup();
+    EXPECT_FALSE(opinions->view()->visualRect(opinions->model()->index(1, 0)).isEmpty());
+    opinions->hidePopup();
     while (ActiveIndex() < PageErrors)
         Next();
     EXPECT_EQ(host.BoxIds(), Ids{10009});
