@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextLayout>
 
 #include <filesystem>
 #include <sys/resource.h>
@@ -302,6 +303,15 @@ TEST_F(WizardTest, EveryPageKeepsItsControlsOnThePageApartAndLegible)
                 const bool wrap = label->wordWrap();
                 const int needed = wrap ? label->heightForWidth(label->width()) : label->sizeHint().width();
                 EXPECT_LE(needed, wrap ? label->height() : label->width()) << name(w) << " is cut";
+                QTextLayout layout(label->text(), label->font()); // lines break at blanks only
+                layout.setTextOption(QTextOption(Qt::AlignLeft));
+                layout.beginLayout();
+                for (QTextLine line = layout.createLine(); wrap && line.isValid(); line = layout.createLine()) {
+                    line.setLineWidth(label->contentsRect().width());
+                    const qsizetype end = line.textStart() + line.textLength();
+                    EXPECT_TRUE(end == label->text().size() || label->text()[end - 1].isSpace()) << name(w);
+                }
+                layout.endLayout();
             }
             const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
                                qobject_cast<QAbstractItemView*>(w) || qobject_cast<QComboBox*>(w);
