@@ -46,6 +46,7 @@ TEST(FileNames, ReachTheFileSystemAsItsOwnBytesOrNotAtAll)
                                Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
     EXPECT_EQ(QtFileFilter(filter), QString::fromUtf8("Soubor UZ pro KT (*.bil) (*.bil);;"
                                                       "Všechny soubory (*.*) (*)"));
+    EXPECT_EQ(QtFileFilter(filter + '\0'), QtFileFilter(filter)); // ended twice, as Windows ends it
 }
 
 TEST(QtHost, TheWindowNamesTheDesktopEntryAndSoftwareCentreEntryOfThePackage)
