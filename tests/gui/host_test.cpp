@@ -41,6 +41,13 @@ TEST(FileNames, ReachTheFileSystemAsItsOwnBytesOrNotAtAll)
         EXPECT_FALSE(FileNameBytes(broken, bytes));
         EXPECT_TRUE(bytes.empty());
     }
+    // A broken character is found where it stands, a pair of halves stepped over.
+    for (const auto& [text, at] : {std::pair{QString(QChar(0xDC00)), 0}, {"x" + QString(QChar(0xDC00)), 1},
+                                   {QString::fromUtf8("😀b") + QChar(0xD800), 3}}) {
+        qsizetype bad = -1;
+        EXPECT_FALSE(ToCp1250(text, bytes, &bad));
+        EXPECT_EQ(bad, at);
+    }
     // The dialog shows the program's wording; "*.*" matches every file.
     const std::string filter = Cp1250("Soubor UZ pro KT (*.bil)") + '\0' + "*.bil" + '\0' +
                                Cp1250("Všechny soubory (*.*)") + '\0' + "*.*" + '\0';
