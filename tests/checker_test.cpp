@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <tuple>
 #include <pty.h>
 #include <sys/stat.h>
@@ -211,6 +212,7 @@ TEST(Checker, SearchesFoldersAndShowsHostileNamesCleanInEveryFormat)
 // Planted in the calls that put a batch's texts on disk: their order is
 // logged, and the process can be killed at a rename.
 std::string g_calls;
+std::set<std::string> g_synced; // what the fsyncs were of
 int g_renamesBeforeKill = -1, g_renamesBeforeFailure = -1;
 bool g_syncfsFails = false, g_fsyncFails = false;
 extern "C" {
@@ -223,7 +225,11 @@ int __wrap_rename(const char* from, const char* to)
     return g_renamesBeforeFailure-- == 0 ? errno = EIO, -1 : __real_rename(from, to);
 }
 int __wrap_syncfs(int fd) { return g_calls += 'S', g_syncfsFails ? errno = EIO, -1 : __real_syncfs(fd); }
-int __wrap_fsync(int fd) { return g_calls += 'F', g_fsyncFails ? errno = EIO, -1 : __real_fsync(fd); }
+int __wrap_fsync(int fd)
+{
+    g_synced.insert(std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)));
+    return g_calls += 'F', g_fsyncFails ? errno = EIO, -1 : __real_fsync(fd);
+}
 }
 
 TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
@@ -295,8 +301,10 @@ TEST(Checker, TextsAreTheWizardsBytesGoToDiskTogetherAndNeverReplaceAnInput)
     std::filesystem::rename(k.File("old/s2.txt"), k.File("linked/s2.txt"));
     symlink(k.File("linked/s2.txt").c_str(), k.File("old/s2.txt").c_str());
     g_calls.clear();
+    g_synced.clear();
     EXPECT_EQ(Check({"--text", k.File("old"), k.Path()}).status, 0);
     EXPECT_EQ(g_calls, "SRRRFF");
+    EXPECT_EQ(g_synced, (std::set<std::string>{k.File("linked"), k.File("old")}));
     EXPECT_EQ(textOf("linked", 2), textOf("new/2026", 2));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(k.File("old")), {}), 3);
 }
@@ -330,7 +338,7 @@ TEST(Checker, ExitStatusOptionsAndTheProgressLine)
         {{"--format", "xml", "a.bil"}, nullptr, 2, "bil-check: neznámý formát: xml\n"},
         {{"--bogus", "a.bil"}, nullptr, 2, "bil-check: neznámá nebo neúplná volba: --bogus\n"},
         {{"-rx", "a.bil"}, nullptr, 2, "bil-check: neznámá nebo neúplná volba: -x\n"},
-        {{"a.bil", "--text"}, nullptr, 2, "bil-check: volba --text potřebuje hodnotu\n"},
+        {{"a.bil", "--format"}, nullptr, 2, "bil-check: volba --format potřebuje hodnotu\n"}, // the first long one
         {{"--xlsx=", "a.bil"}, nullptr, 2, "bil-check: volba --xlsx potřebuje jméno\n"},
         {{"--one-tab", "a.bil"}, nullptr, 2, "bil-check: volba --one-tab platí jen s volbou --text\n"},
     };
