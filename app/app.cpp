@@ -33,7 +33,7 @@ void CBilDlgPages::OnPageLeft(int from, int to)
     if (to == PageFile)
         m_pDraft->Discard(); // back to the choice of a file: the changes are given up
     else if (from == PageFile)
-        m_pDraft->Offer(g_doc, g_doc.m_strPath); // the statement loaded may have one waiting
+        m_pDraft->Open(g_doc); // the statement loaded may have one waiting
     else if (from != PageErrors && from != PageText)
         m_pDraft->Write(g_doc); // the page's fields have been taken over
 }

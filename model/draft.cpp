@@ -14,6 +14,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <new>
+#include <utility>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,16 +58,6 @@ std::string HashName(const std::string& bytes)
 std::string LockFileOf(const std::string& draft)
 {
     return draft.substr(0, draft.size() - std::strlen(kDraftSuffix)) + kLockSuffix;
-}
-
-// The folder and those above it that are missing, private to the user. One
-// that cannot be made shows when the lock file cannot be made in it.
-void MakeFolder(const std::string& folder)
-{
-    for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
-         slash = folder.find('/', slash + 1))
-        mkdir(folder.substr(0, slash).c_str(), 0700);
-    mkdir(folder.c_str(), 0700);
 }
 
 void Append64(std::string& out, std::uint64_t value)
@@ -136,7 +127,9 @@ ReadResult ReadDraft(const std::string& file, DraftHeader& header, CUzData& data
     const int fd = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno == ENOENT ? ReadResult::Missing : ReadResult::Damaged;
-    const bool ok = ReadHeader(fd, header) && DraftFileFor(header.path) == file && data.ReadItems(fd);
+    struct stat st;
+    const bool ok = fstat(fd, &st) == 0 && st.st_uid == geteuid() && ReadHeader(fd, header) &&
+                    DraftFileFor(header.path) == file && data.ReadItems(fd);
     close(fd);
     return ok ? ReadResult::Ok : ReadResult::Damaged;
 }
@@ -225,31 +218,102 @@ CUzDraft::~CUzDraft()
     Unlock();
 }
 
-bool CUzDraft::Lock(const std::string& file)
+void CUzDraft::TellOnce(const std::string& text)
+{
+    if (!std::exchange(m_told, true))
+        AppMessageBox(text, MB_ICONEXCLAMATION | MB_OK);
+}
+
+bool CUzDraft::FolderUsable(bool create)
+{
+    if (m_folder != Folder::Unchecked)
+        return m_folder == Folder::Usable;
+    const std::string folder = DraftFolder();
+    const auto off = [&](const char* why, int error) {
+        m_folder = Folder::Off;
+        TellOnce(cp1250::Literal("Složka rozpracovaných výkazů ") + Shown(folder) + " " +
+                 cp1250::Literal(why) + (error ? " " + FileErrorReason(error) : std::string()) +
+                 cp1250::Literal("\nRozpracovaný stav výkazu se proto nebude ukládat."));
+        return false;
+    };
+    if (folder.empty()) {
+        m_folder = Folder::Off;
+        TellOnce(cp1250::Literal("Není nastavena domovská složka (HOME).\n"
+                                 "Rozpracovaný stav výkazu se proto nebude ukládat."));
+        return false;
+    }
+    struct stat st;
+    if (lstat(folder.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return off("nelze otevřít:", errno);
+        if (!create)
+            return false; // nothing in it yet
+        // Those above it that are missing are private too, as the folder
+        // of a user's state should be.
+        for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+             slash = folder.find('/', slash + 1))
+            mkdir(folder.substr(0, slash).c_str(), 0700);
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            return off("nelze vytvořit:", errno);
+    }
+    // Opened without following a link, so that what is checked and made
+    // private is the folder itself.
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ELOOP || errno == ENOTDIR ? off("není složka.", 0)
+                                                  : off("nelze otevřít:", errno);
+    int error = 0;
+    const char* why = nullptr;
+    if (fstat(fd, &st) != 0)
+        why = "nelze otevřít:", error = errno;
+    else if (st.st_uid != geteuid())
+        why = "patří jinému uživateli.";
+    else if ((st.st_mode & 07777) != 0700 && fchmod(fd, 0700) != 0)
+        why = "nelze nastavit jako soukromou:", error = errno;
+    close(fd);
+    if (why)
+        return off(why, error);
+    m_folder = Folder::Usable;
+    return true;
+}
+
+CUzDraft::Lock CUzDraft::Hold(const std::string& file, int& error)
 {
     const std::string lock = LockFileOf(file);
     const int fd = open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
+    if (fd < 0) {
+        error = errno;
+        return Lock::Failed;
+    }
     // A lock file removed with its draft after it was opened here locks
-    // nothing: that draft is gone.
+    // nothing: that draft is gone. Only a file of our own is a lock.
     struct stat held, named;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || fstat(fd, &held) != 0 ||
-        stat(lock.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
-        held.st_dev != named.st_dev) {
+    Lock result = Lock::Held;
+    if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != geteuid())
+        result = Lock::Failed, error = EPERM;
+    else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        result = errno == EWOULDBLOCK ? Lock::Busy : Lock::Failed, error = errno;
+    else if (lstat(lock.c_str(), &named) != 0 || held.st_ino != named.st_ino ||
+             held.st_dev != named.st_dev)
+        result = Lock::Busy;
+    if (result != Lock::Held) {
         close(fd);
-        return false;
+        return result;
     }
     Unlock();
     m_file = file;
     m_lock = fd;
-    return true;
+    return Lock::Held;
 }
 
 void CUzDraft::Unlock()
 {
-    if (m_lock >= 0)
+    if (m_lock >= 0) {
+        // A lock with no draft to guard would be left for good.
+        if (!IsDraft(m_file))
+            unlink(LockFileOf(m_file).c_str());
         close(m_lock);
+    }
     m_lock = -1;
     m_file.clear();
     m_written.clear();
@@ -259,22 +323,45 @@ void CUzDraft::Discard()
 {
     if (m_lock >= 0) {
         unlink(m_file.c_str());
+        fileio::RemoveStaleTempsOf(m_file); // a killed draft write's
         unlink(LockFileOf(m_file).c_str());
     }
     Unlock();
 }
 
+bool CUzDraft::HoldFor(const std::string& path)
+{
+    const std::string file = DraftFileFor(path);
+    if (file.empty() || !FolderUsable(true))
+        return false;
+    if (file == m_file)
+        return true;
+    Unlock();
+    int error = 0;
+    switch (Hold(file, error)) {
+    case Lock::Held:
+        m_busy.clear();
+        return true;
+    case Lock::Busy:
+        if (m_busy != file)
+            AppMessageBox(cp1250::Literal("Výkaz ") + Shown(AbsolutePath(path)) +
+                              cp1250::Literal(" je rozpracován v jiném okně Bil; rozpracovaný "
+                                              "stav tohoto okna se nebude ukládat."),
+                          MB_ICONEXCLAMATION | MB_OK);
+        m_busy = file;
+        return false;
+    case Lock::Failed:
+        break;
+    }
+    TellOnce(cp1250::Literal("Rozpracovaný stav výkazu nelze uložit do ") + Shown(file) + ": " +
+             FileErrorReason(error));
+    return false;
+}
+
 bool CUzDraft::Write(const CUzDocument& doc)
 {
-    const std::string file = DraftFileFor(doc.m_strPath);
-    if (file.empty())
+    if (DraftFileFor(doc.m_strPath) == m_busy || !HoldFor(doc.m_strPath))
         return false;
-    if (file != m_file) {
-        Unlock();
-        MakeFolder(DraftFolder());
-        if (!Lock(file))
-            return false;
-    }
     const std::string path = AbsolutePath(doc.m_strPath);
     std::string bytes, unchanged;
     try {
@@ -289,54 +376,66 @@ bool CUzDraft::Write(const CUzDocument& doc)
     // to write, and the draft keeps the time of the last change.
     if (unchanged == m_written)
         return true;
-    // Private to the user, whatever the umask.
-    const mode_t mask = umask(077);
-    const fileio::WriteResult result = fileio::ReplaceFile(file, bytes);
-    umask(mask);
-    if (result != fileio::WriteResult::Ok)
+    int error = 0;
+    if (fileio::ReplaceFile(m_file, bytes, &error, fileio::Access::Private) != fileio::WriteResult::Ok) {
+        TellOnce(cp1250::Literal("Rozpracovaný stav výkazu nelze uložit do ") + Shown(m_file) +
+                 ": " + FileErrorReason(error));
         return false;
+    }
     m_written = std::move(unchanged);
     return true;
 }
 
-bool CUzDraft::Offer(CUzDocument& doc, const std::string& only)
+bool CUzDraft::OfferHeld(CUzDocument& doc)
 {
-    std::vector<std::string> files;
-    if (only.empty())
-        files = DraftFiles(DraftFolder());
-    else if (const std::string file = DraftFileFor(only); IsDraft(file))
-        files.push_back(file);
-    for (const std::string& file : files) {
+    DraftHeader header;
+    CUzData data;
+    switch (ReadDraft(m_file, header, data)) {
+    case ReadResult::Ok:
+        break;
+    case ReadResult::Missing: // none waiting, or removed since it was listed
+        return false;
+    default:
+        TellDamaged(m_file);
+        unlink(m_file.c_str());
+        return false;
+    }
+    if (!AskRestore(header)) {
+        unlink(m_file.c_str());
+        fileio::RemoveStaleTempsOf(m_file);
+        return false;
+    }
+    for (int tag = 1; tag <= kItemCount; ++tag) {
+        std::swap(doc.m_data.Item(tag).m_strValue, data.Item(tag).m_strValue);
+        doc.m_data.Item(tag).m_nNumber = data.Item(tag).m_nNumber;
+    }
+    doc.m_strPath = header.path;
+    doc.m_identity = header.identity;
+    return true;
+}
+
+bool CUzDraft::Open(CUzDocument& doc)
+{
+    m_busy.clear(); // opened again: said again
+    return HoldFor(doc.m_strPath) && OfferHeld(doc);
+}
+
+bool CUzDraft::Offer(CUzDocument& doc)
+{
+    if (!FolderUsable(false))
+        return false;
+    for (const std::string& file : DraftFiles(DraftFolder())) {
         CUzDraft draft;
-        if (!draft.Lock(file))
+        int error = 0;
+        if (draft.Hold(file, error) != Lock::Held)
             continue; // another Bil's
-        DraftHeader header;
-        CUzData data;
-        switch (ReadDraft(file, header, data)) {
-        case ReadResult::Ok:
-            break;
-        case ReadResult::Missing: // removed since it was listed
-            draft.Discard();
-            continue;
-        default:
-            TellDamaged(file);
-            draft.Discard();
-            continue;
+        if (draft.OfferHeld(doc)) {
+            Unlock();
+            std::swap(m_file, draft.m_file); // its lock is ours now
+            std::swap(m_lock, draft.m_lock);
+            return true;
         }
-        if (!AskRestore(header)) {
-            draft.Discard();
-            continue;
-        }
-        for (int tag = 1; tag <= kItemCount; ++tag) {
-            std::swap(doc.m_data.Item(tag).m_strValue, data.Item(tag).m_strValue);
-            doc.m_data.Item(tag).m_nNumber = data.Item(tag).m_nNumber;
-        }
-        doc.m_strPath = header.path;
-        doc.m_identity = header.identity;
-        Unlock();
-        std::swap(m_file, draft.m_file); // its lock is ours now
-        std::swap(m_lock, draft.m_lock);
-        return true;
+        draft.Discard();
     }
     return false;
 }

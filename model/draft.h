@@ -12,7 +12,12 @@
 //
 // A running Bil holds a lock on its draft (a lock file beside it, held
 // open: a draft is replaced by renaming, so a lock on the draft itself would
-// not last), so that a second Bil never offers it.
+// not last), so that a second Bil never offers or overwrites it.
+//
+// The folder is the user's own: made 0700, and used only when it is a real
+// folder of the user's (then made 0700); otherwise drafts are off for the
+// session and the user is told once why. Nothing in it is followed through
+// a link.
 
 #include <string>
 
@@ -31,24 +36,41 @@ public:
     CUzDraft(const CUzDraft&) = delete;
     CUzDraft& operator=(const CUzDraft&) = delete;
 
-    // Offers the drafts no running Bil holds, one after another (with
-    // `only`: just the draft of that statement path), until the user
-    // restores one into `doc`: its values, its path and the statement file's
-    // identity. True then, and this is that statement's draft from now on.
-    // Declined drafts are removed, damaged ones too after the user is told;
-    // those not reached wait for the next start.
-    bool Offer(CUzDocument& doc, const std::string& only = {});
+    // Offers the drafts no running Bil holds, one after another, until the
+    // user restores one into `doc`: its values, its path and the statement
+    // file's identity. True then, and this is that statement's draft from
+    // now on. Declined drafts are removed, damaged ones too after the user
+    // is told; those not reached wait for the next start.
+    bool Offer(CUzDocument& doc);
+    // The statement `doc` has been opened: its draft is held from now on,
+    // and one waiting is offered as above. When another Bil holds it, the
+    // user is told that this window keeps no draft of it.
+    bool Open(CUzDocument& doc);
     // Writes `doc` as the draft of its statement path; a statement loaded
     // since the last one starts a draft of its own. False when no draft was
-    // written (no folder, another Bil holds it, a write error).
+    // written (drafts off, another Bil holds it, a write error; the user is
+    // told once why).
     bool Write(const CUzDocument& doc);
     // The statement was finished or given up: its draft is removed.
     void Discard();
 
 private:
-    bool Lock(const std::string& file);
+    enum class Lock { Held, Busy, Failed };
+    Lock Hold(const std::string& file, int& error);
     void Unlock();
+    // True when the folder may hold drafts; a missing one is made when
+    // `create`. Tells the user once when drafts are off.
+    bool FolderUsable(bool create);
+    // Holds the statement's draft; tells the user why not.
+    bool HoldFor(const std::string& path);
+    // Offers the draft this one holds; true when it was restored.
+    bool OfferHeld(CUzDocument& doc);
+    void TellOnce(const std::string& text);
 
+    enum class Folder { Unchecked, Usable, Off };
+    Folder m_folder = Folder::Unchecked;
+    bool m_told = false;   // drafts off or a write failed: said once
+    std::string m_busy;    // the draft another Bil holds, said once
     std::string m_file;    // the draft locked, or empty
     int m_lock = -1;       // the lock file, held open
     std::string m_written; // what it holds, but for the time

@@ -196,13 +196,15 @@ struct Target {
     struct stat st {};
 };
 
-Outcome Examine(const std::string& path, Target& t)
+Outcome Examine(const std::string& path, Access access, Target& t)
 {
     if (path.empty())
         return Failed(WriteResult::OpenFailed, ENOENT);
     t.path = path;
     struct stat lst;
-    if (lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    const bool named = lstat(path.c_str(), &lst) == 0;
+    const bool link = named && S_ISLNK(lst.st_mode);
+    if (link && access == Access::Shared) {
         if (char* real = realpath(path.c_str(), nullptr)) {
             t.path = real;
             std::free(real);
@@ -211,6 +213,16 @@ Outcome Examine(const std::string& path, Target& t)
     const std::size_t slash = t.path.find_last_of('/');
     t.prefix = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
     t.name = t.path.substr(t.prefix.size());
+    if (access == Access::Private) {
+        // The name, not what a link there names: the rename replaces a link.
+        if (!named || link)
+            return !named && errno != ENOENT ? Failed(WriteResult::OpenFailed, errno) : kOk;
+        t.exists = true;
+        t.st = lst;
+        if (!S_ISREG(lst.st_mode))
+            return Failed(WriteResult::OpenFailed, kNotRegularFile);
+        return lst.st_uid == geteuid() ? kOk : Failed(WriteResult::OpenFailed, EPERM);
+    }
     t.exists = stat(t.path.c_str(), &t.st) == 0;
     if (!t.exists)
         return errno == ENOENT ? kOk : Failed(WriteResult::OpenFailed, errno);
@@ -218,7 +230,7 @@ Outcome Examine(const std::string& path, Target& t)
         return Failed(WriteResult::OpenFailed, kNotRegularFile);
     // A file the user may not write is refused as overwriting it would be;
     // the rename must not sneak past its permissions.
-    if (access(t.path.c_str(), W_OK) != 0)
+    if (::access(t.path.c_str(), W_OK) != 0)
         return Failed(WriteResult::OpenFailed, errno);
     return kOk;
 }
@@ -323,20 +335,27 @@ bool TakeOver(int fd, const struct stat& old)
 enum class TempStep { Written, InPlace, Failed };
 
 // Writes `bytes` into a new temporary file beside the target, with the
-// target's owner, group and mode (a new file's: 0666 minus the umask). On
-// Written `fd` is open and locked. InPlace: no temporary file can stand in
-// for the target here (none can be made, or it could not keep the owner).
-TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Fd& fd,
+// target's owner, group and mode (a new file's: 0666 minus the umask; a
+// private file's: 0600). On Written `fd` is open and locked. InPlace: no
+// temporary file can stand in for the target here (none can be made, or it
+// could not keep the owner); never for a private file, which fails instead.
+TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Access access, Fd& fd,
                    std::string& temp, int& error)
 {
-    if (t.exists && t.st.st_nlink > 1)
+    const bool shared = access == Access::Shared;
+    if (shared && t.exists && t.st.st_nlink > 1)
         return TempStep::InPlace; // a rename would part the links
     fd = CreateTemp(t, temp);
-    if (fd.get() < 0) // folder not writable, name too long, no inode: in place
-        return TempStep::InPlace;
+    if (fd.get() < 0) { // folder not writable, name too long, no inode: in place
+        error = errno;
+        return shared ? TempStep::InPlace : TempStep::Failed;
+    }
     TempStep step = TempStep::Written;
-    if (t.exists ? !TakeOver(fd.get(), t.st) : fchmod(fd.get(), 0666 & ~CurrentUmask()) != 0) {
-        step = TempStep::InPlace;
+    if (!shared ? fchmod(fd.get(), 0600) != 0
+        : t.exists ? !TakeOver(fd.get(), t.st)
+                   : fchmod(fd.get(), 0666 & ~CurrentUmask()) != 0) {
+        error = errno;
+        step = shared ? TempStep::InPlace : TempStep::Failed;
     } else if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || (sync && fsync(fd.get()) != 0)) {
         error = errno;
         step = TempStep::Failed;
@@ -445,18 +464,18 @@ Outcome WriteInPlace(const Target& t, std::string_view bytes)
     return t.exists ? OverwriteInPlace(t, bytes) : WriteNewInPlace(t, bytes);
 }
 
-Outcome Replace(const std::string& path, std::string_view bytes)
+Outcome Replace(const std::string& path, std::string_view bytes, Access access)
 {
     IgnoreFileSizeSignal();
     Target t;
-    const Outcome examined = Examine(path, t);
+    const Outcome examined = Examine(path, access, t);
     if (examined.result != WriteResult::Ok)
         return examined;
-    RemoveStale(t.prefix, [&](const std::string& entry) { return IsTempName(entry, t.name); });
+    RemoveStaleTempsOf(t.path);
     Fd fd;
     int error = 0;
     std::string temp;
-    switch (WriteTemp(t, bytes, true, fd, temp, error)) {
+    switch (WriteTemp(t, bytes, true, access, fd, temp, error)) {
     case TempStep::InPlace:
         return WriteInPlace(t, bytes);
     case TempStep::Failed:
@@ -479,9 +498,10 @@ Outcome Replace(const std::string& path, std::string_view bytes)
 
 } // namespace
 
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error)
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error,
+                        Access access)
 {
-    return Report(Replace(path, bytes), error);
+    return Report(Replace(path, bytes, access), error);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -506,13 +526,13 @@ WriteResult StagedFile::Stage(const std::string& path, std::string_view bytes, i
     IgnoreFileSizeSignal();
     Discard();
     Target t;
-    const Outcome examined = Examine(path, t);
+    const Outcome examined = Examine(path, Access::Shared, t);
     if (examined.result != WriteResult::Ok)
         return Report(examined, error);
     Fd fd;
     int failure = 0;
     std::string temp;
-    switch (WriteTemp(t, bytes, false, fd, temp, failure)) {
+    switch (WriteTemp(t, bytes, false, Access::Shared, fd, temp, failure)) {
     case TempStep::InPlace:
         return Report(WriteInPlace(t, bytes), error);
     case TempStep::Failed:
@@ -561,6 +581,13 @@ void RemoveStaleTemps(const std::string& folder)
     RemoveStale(folder.ends_with('/') ? folder : folder + "/", [](const std::string& entry) {
         return entry.starts_with('.') && entry.ends_with(kTempSuffix);
     });
+}
+
+void RemoveStaleTempsOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string prefix = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    RemoveStale(prefix, [&](const std::string& entry) { return IsTempFileOf(path, entry); });
 }
 
 bool IsTempFileOf(const std::string& path, const std::string& entry)

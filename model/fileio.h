@@ -81,7 +81,14 @@ inline constexpr int kNotRegularFile = -1;
 // A new file gets 0666 minus the umask; set-ID bits are never carried over.
 // Only regular files are written: anything else is OpenFailed. `error`, when
 // given, receives the errno of the failure (kNotRegularFile, 0 on success).
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error = nullptr);
+//
+// Private: a file of this user's alone in a folder of its own (drafts). The
+// name is never followed: a link there is replaced, not written through,
+// and another owner's file is refused (EPERM). The file gets mode 0600, and
+// it is never written in place.
+enum class Access { Shared, Private };
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error = nullptr,
+                        Access access = Access::Shared);
 
 // One file of a batch, replaced in two steps so that a batch syncs once.
 // Stage() writes the bytes into a new temporary file beside the target and
@@ -118,6 +125,8 @@ bool SyncFolder(const std::string& path);
 // Removes the temporary files that killed saves of this user left in
 // `folder` (a batch's cleanup; a single save cleans up after its own file).
 void RemoveStaleTemps(const std::string& folder);
+// Removes those that killed saves of `path` left beside it.
+void RemoveStaleTempsOf(const std::string& path);
 // True when `entry`, a name in the folder of `path`, is a temporary file of
 // a save of `path`: hidden and recognisable (".NAME.XXXXXX.bil-tmp").
 bool IsTempFileOf(const std::string& path, const std::string& entry);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -121,7 +122,9 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     std::filesystem::create_symlink(dir.File("x"), Folder() + "/1.draft");
     WriteFile(Folder() + "/2.lock", "");
     host.boxes.clear();
-    EXPECT_FALSE(CUzDraft().Offer(doc) || CUzDraft().Offer(doc, "/uz/0"));
+    CUzDocument first;
+    first.m_strPath = "/uz/0";
+    EXPECT_FALSE(CUzDraft().Offer(doc) || CUzDraft().Open(first));
     EXPECT_TRUE(host.boxes.empty());
     EXPECT_EQ(Files(), 3);
     std::filesystem::remove_all(dir.Path() + "/state");
@@ -141,8 +144,9 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     host.boxes.clear();
     host.answers = {IDNO, IDYES};
     CUzDraft draft;
-    EXPECT_FALSE(draft.Offer(doc, b));
-    EXPECT_TRUE(Asked(0, b) && doc.m_data.Item(1).m_strValue == "loaded" && doc.m_strPath == dir.File("loaded.bil"));
+    doc.m_strPath = b;
+    EXPECT_FALSE(draft.Open(doc));
+    EXPECT_TRUE(Asked(0, b) && doc.m_data.Item(1).m_strValue == "loaded" && doc.m_strPath == b);
     ASSERT_TRUE(draft.Offer(doc));
     const std::string restored = doc.m_strPath, waiting = restored == c ? dir.File("a.bil") : c;
     EXPECT_TRUE(Asked(1, restored) && host.boxes.size() == 2 && restored != b);
@@ -158,4 +162,89 @@ TEST_F(Drafts, DamagedOnesAreToldAndRemovedDeclinedOnesRemovedTheRestWait)
     EXPECT_EQ(Files(), 4);
     draft.Discard();
     EXPECT_TRUE(FileExists(DraftFileFor(restored)) && Files() == 2);
+}
+
+TEST_F(Drafts, NeverGoThroughAFolderOrANameAnotherUserCouldReach)
+{
+    // Another user plants a link at the draft's name while the statement is
+    // typed: the victim stays as it was, whatever the folder was like.
+    CUzDocument doc;
+    doc.m_strPath = dir.File("a.bil");
+    const std::string victim = dir.File("victim"), draft = DraftFileFor(doc.m_strPath);
+    const auto plant = [&] {
+        WriteFile(victim, "mine");
+        std::filesystem::remove(draft);
+        std::filesystem::create_symlink(victim, draft);
+    };
+    // A careless umask or a restored backup: the folder is made private,
+    // and the link replaced, not followed.
+    std::filesystem::permissions(Folder(), std::filesystem::perms::all);
+    plant();
+    {
+        CUzDraft open;
+        EXPECT_TRUE(open.Write(doc));
+    }
+    EXPECT_EQ(ReadFile(victim), "mine");
+    EXPECT_EQ(std::filesystem::status(Folder()).permissions(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(std::filesystem::symlink_status(draft).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_TRUE(host.boxes.empty());
+
+    // A folder of another owner, or a link in the folder's place: drafts
+    // are off, neither offered nor written, and the user is told once.
+    const std::string elsewhere = dir.File("elsewhere");
+    std::filesystem::create_directory(elsewhere);
+    for (const bool foreign : {true, false}) {
+        if (foreign && geteuid() != 0)
+            continue; // only root can give a folder away
+        plant();
+        if (foreign) {
+            ChownToNobody(Folder());
+        } else {
+            std::filesystem::rename(Folder(), elsewhere + "/bil");
+            std::filesystem::create_directory_symlink(elsewhere + "/bil", Folder());
+        }
+        host.boxes.clear();
+        CUzDraft off;
+        CUzDocument none;
+        EXPECT_FALSE(off.Offer(none) || off.Write(doc) || off.Open(doc) || off.Write(doc));
+        ASSERT_EQ(host.boxes.size(), 1u) << foreign;
+        EXPECT_EQ(host.boxes[0].text,
+                  Windows1250("Složka rozpracovaných výkazů ") + Folder() +
+                      Windows1250(foreign ? " patří jinému uživateli." : " není složka.") +
+                      Windows1250("\nRozpracovaný stav výkazu se proto nebude ukládat."));
+        EXPECT_EQ(ReadFile(victim), "mine");
+    }
+}
+
+TEST_F(Drafts, ASecondWindowIsToldItKeepsNoneADeclinedOneLeavesNoTemporaryFile)
+{
+    CUzDocument doc;
+    doc.m_strPath = dir.File("výkaz.bil");
+    doc.m_data.Item(1).m_strValue = "first";
+    auto first = std::make_unique<CUzDraft>();
+    CUzDraft second;
+    EXPECT_FALSE(first->Open(doc));
+    EXPECT_TRUE(first->Write(doc));
+    EXPECT_TRUE(host.boxes.empty());
+    // The second window opening the same statement is told, once, and
+    // writes nothing over the first one's draft.
+    doc.m_data.Item(1).m_strValue = "second";
+    EXPECT_FALSE(second.Open(doc) || second.Write(doc) || second.Write(doc));
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text, Windows1250("Výkaz " + doc.m_strPath +
+                                              " je rozpracován v jiném okně Bil; rozpracovaný stav "
+                                              "tohoto okna se nebude ukládat."));
+    EXPECT_NE(ReadFile(DraftFileFor(doc.m_strPath)).find("first"), std::string::npos);
+
+    // A draft write killed before its rename left a temporary file: a No
+    // to that draft removes it with the draft.
+    const std::string file = DraftFileFor(doc.m_strPath);
+    WriteFile(file.substr(0, file.rfind('/') + 1) + "." + file.substr(file.rfind('/') + 1) +
+                  ".Ab12Cd.bil-tmp",
+              "half");
+    first.reset(); // killed
+    host.answers = {IDNO};
+    EXPECT_FALSE(CUzDraft().Offer(doc));
+    EXPECT_EQ(Files(), 0);
 }
