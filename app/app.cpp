@@ -66,9 +66,7 @@ bool CUzApp::InitInstance(const std::string& file)
 void InitGui()
 {
     Q_INIT_RESOURCE(bil);
-    // Message boxes are titled by the program's name as the desktop shows
-    // it, and the desktop finds the window's entry and icon by this id.
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Bil"));
+    // The desktop finds the window's entry and icon by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral("cz.example.bil"));
     static QTranslator qtTexts;
     if (qtTexts.load(QStringLiteral("qtbase_cs"),

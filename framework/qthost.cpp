@@ -17,9 +17,12 @@ QWidget* DialogParent()
     return QApplication::activeWindow();
 }
 
+// Message boxes are titled by the program's name. It is not Qt's
+// application display name, which the platform would append to every
+// window's title.
 QString Caption()
 {
-    return QGuiApplication::applicationDisplayName();
+    return QStringLiteral("Bil");
 }
 
 } // namespace

@@ -116,9 +116,18 @@ def check_page(app, index):
     return fields
 
 
+def title_bar(window, expected):
+    # What the window manager shows: the title exactly, nothing appended.
+    shown = subprocess.run(['xdotool', 'getwindowname', window], capture_output=True,
+                           text=True).stdout.rstrip('\n')
+    if shown != expected:
+        failures.append(f'title bar {shown!r}, not {expected!r}')
+
+
 def go(app, index, *names):
     keys(*names, window=WID)
     wait(f'page {index}', lambda: wizard(app).name == TITLE + PAGES[index])
+    title_bar(WID, TITLE + PAGES[index])
 
 
 def statement(folder):
@@ -170,11 +179,21 @@ with tempfile.TemporaryDirectory() as scratch:
         app = wait('the program on the accessibility bus', registered)
         WID = x_window('^' + TITLE)
         wait('the first page', lambda: wizard(app).name == TITLE + PAGES[0])
+        title_bar(WID, TITLE + PAGES[0])
+        # Fixed in size: nothing offers to maximise or resize it.
+        hints = subprocess.run(['xprop', '-id', WID, '_MOTIF_WM_HINTS', 'WM_NORMAL_HINTS'],
+                               capture_output=True, text=True).stdout
+        motif = [int(v, 16) for v in hints.split('=')[1].split('\n')[0].split(',')]
+        sizes = [line.split(':')[1].strip() for line in hints.splitlines()
+                 if 'minimum size' in line or 'maximum size' in line]
+        if motif[1] & 16 or motif[2] & 64 or len(sizes) != 2 or sizes[0] != sizes[1]:
+            failures.append(f'the window may be maximised: {hints!r}')
         check_page(app, 0)
 
         # The browse button has the focus: its dialog takes the name.
         keys('Return', window=WID)
         dialog = x_window('^Jméno souboru')
+        title_bar(dialog, 'Jméno souboru (Soubor nemusí existovat)')
         subprocess.run(['xdotool', 'windowfocus', '--sync', dialog], check=True)
         subprocess.run(['xdotool', 'type', '--delay', '10', path], check=True)
         keys('Return', window=dialog)
@@ -205,7 +224,9 @@ with tempfile.TemporaryDirectory() as scratch:
 
         go(app, 7, *['alt+d'] * 5)
         keys('alt+d', window=WID)  # failed rules: a warning to acknowledge
-        keys('Return', window=x_window('^Bil$'))
+        box = x_window('^Bil')
+        title_bar(box, 'Bil')
+        keys('Return', window=box)
         wait('the orderer page', lambda: wizard(app).name == TITLE + PAGES[8])
         check_page(app, 8)
         go(app, 9, 'alt+d')
