@@ -13,6 +13,8 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +54,34 @@ QString Utf(const std::string& cp1250)
 {
     return FromCp1250(cp1250);
 }
+
+// Qt looks into the runtime folder as it starts; without XDG_RUNTIME_DIR
+// (cron, su) it warns and makes one in /tmp. A private folder of our own
+// stands in for the run and is removed afterwards.
+class RuntimeFolder {
+public:
+    RuntimeFolder()
+    {
+        if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+            return;
+        const QByteArray tmp = qEnvironmentVariableIsEmpty("TMPDIR") ? "/tmp" : qgetenv("TMPDIR");
+        m_path = (tmp + "/bil-XXXXXX").toStdString();
+        if (mkdtemp(m_path.data()))
+            qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(m_path));
+        else
+            m_path.clear();
+    }
+    ~RuntimeFolder()
+    {
+        if (!m_path.empty())
+            rmdir(m_path.c_str());
+    }
+    RuntimeFolder(const RuntimeFolder&) = delete;
+    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
+
+private:
+    std::string m_path;
+};
 
 CommandLine Usage(const QString& error)
 {
@@ -139,20 +169,23 @@ int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // A file size limit is a write error like any other, not the end.
     std::signal(SIGXFSZ, SIG_IGN);
+    const RuntimeFolder runtime;
     QGuiApplication app(argc, argv);
     const QByteArray pdf = print::Pdf(data, cmd.action == CommandLine::Action::OrderPdf
                                                 ? print::Part::Order
                                                 : print::Part::Statement);
+    int error = 0;
     switch (pdf.isEmpty() ? fileio::WriteResult::WriteFailed
-                          : fileio::ReplaceFile(cmd.output, std::string_view(pdf.data(), std::size_t(pdf.size())))) {
+                          : fileio::ReplaceFile(cmd.output, std::string_view(pdf.data(), std::size_t(pdf.size())), &error)) {
     case fileio::WriteResult::Ok:
         return 0;
     case fileio::WriteResult::OpenFailed:
-        Error(out + QStringLiteral(": ") + Utf(LoadText(10006)));
+        // As the wizard says it: the message, then the file and why.
+        Error(Utf(FileErrorText(10006, cmd.output, error)));
         return 2;
     case fileio::WriteResult::WriteFailed:
         break;
     }
-    Error(out + QStringLiteral(": ") + Utf(LoadText(10010)));
+    Error(Utf(FileErrorText(10010, cmd.output, error)));
     return 2;
 }

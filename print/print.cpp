@@ -11,8 +11,14 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+// qpdf's new interface only: no PointerHolder.
+#define POINTERHOLDER_TRANSITION 4
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
+
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 namespace print {
 
@@ -33,6 +39,13 @@ QString Figure(std::int32_t n)
     for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
         digits.insert(at, QChar(0x00A0));
     return n < 0 ? QChar(0x2212) + digits : digits;
+}
+
+// A field's label as printed: the catalogue's "$20" for the law's
+// paragraph is "§ 20" on paper (the text file keeps the catalogue's).
+QString FieldLabel(const std::string& label)
+{
+    return Q(label).replace(QLatin1String("$20"), QStringLiteral("§ 20"));
 }
 
 // "Rozvaha ( v tis. Kč):" as a heading: "Rozvaha (v tis. Kč)".
@@ -88,9 +101,9 @@ void Statement(Typesetter& t, const std::vector<TextRow>& rows,
         case TextRow::Field:
             // A label the value follows without a TAB reads as one sentence.
             if (row.tabs == 0)
-                t.Paragraph(Q(row.label + row.value), Typesetter::Body);
+                t.Paragraph(FieldLabel(row.label) + Q(row.value), Typesetter::Body);
             else
-                t.Field(Q(row.label).trimmed(), Q(row.value));
+                t.Field(FieldLabel(row.label).trimmed(), Q(row.value));
             break;
         case TextRow::Heading:
             t.BeginTable(HeadingText(row.label),
@@ -152,18 +165,17 @@ void Typeset(QPagedPaintDevice& device, QPainter& painter, const QString& footer
     paint.Finish();
 }
 
-QString Escaped(QString text)
+// Control characters have no place in the document's information.
+QString Clean(QString text)
 {
     text.removeIf([](QChar c) { return c.unicode() < 0x20; });
-    return text.toHtmlEscaped();
+    return text;
 }
 
-// Stands for the dates in the XMP packet until the writer has set them.
-constexpr char kDateHolder[] = "0000-00-00T00:00:00+00:00";
-
 // Qt's own packet has no author: ours carries the title, the company as
-// author and the PDF/A identification.
-QByteArray Xmp(const QString& title, const QString& author)
+// author, the dates of the document information and the PDF/A
+// identification.
+QByteArray Xmp(const QString& title, const QString& author, const QString& date)
 {
     return QStringLiteral(
                "<?xpacket begin='\uFEFF' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
@@ -186,27 +198,58 @@ QByteArray Xmp(const QString& title, const QString& author)
                " </rdf:RDF>\n"
                "</x:xmpmeta>\n"
                "<?xpacket end='w'?>")
-        .arg(Escaped(title), Escaped(author), QString::fromLatin1(kDateHolder),
-             QString::fromLatin1(qVersion()))
+        .arg(title.toHtmlEscaped(), author.toHtmlEscaped(), date, QString::fromLatin1(qVersion()))
         .toUtf8();
 }
 
-// The document information's creation date ("D:YYYYMMDDHHmmSS" then "Z" or
-// "+HH'mm'") as an XMP date; empty when there is none.
-QByteArray InfoDate(const QByteArray& pdf)
+// A date of the document information ("D:YYYYMMDDHHmmSS" then "Z" or
+// "+HH'mm'") as an XMP date; empty when it is none.
+QString XmpDate(const std::string& d)
 {
-    const QByteArray key = "/CreationDate (D:";
-    const qsizetype at = pdf.indexOf(key);
-    if (at < 0)
+    if (d.size() < 17 || !d.starts_with("D:"))
         return {};
-    const QByteArray d = pdf.mid(at + key.size(), 20);
-    if (d.size() < 20)
+    const QString s = QString::fromStdString(d.substr(2));
+    const QString zone = s.size() >= 20 && (s[14] == u'+' || s[14] == u'-')
+                             ? s.mid(14, 3) + u':' + s.mid(18, 2)
+                             : QStringLiteral("+00:00");
+    return s.mid(0, 4) + u'-' + s.mid(4, 2) + u'-' + s.mid(6, 2) + u'T' + s.mid(8, 2) + u':' +
+           s.mid(10, 2) + u':' + s.mid(12, 2) + zone;
+}
+
+// Qt 6.4's writer cannot set an author: the company goes into the document
+// information here, and the packet, which PDF/A wants to agree with it,
+// gets the information's dates. Empty when the PDF cannot be read back.
+QByteArray WithAuthor(const QByteArray& written, const QString& title, const QString& author)
+{
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processMemoryFile("statement.pdf", written.constData(), std::size_t(written.size()));
+        QPDFObjectHandle info = pdf.getTrailer().getKey("/Info");
+        QPDFObjectHandle metadata = pdf.getRoot().getKey("/Metadata");
+        if (!info.isDictionary() || !metadata.isStream())
+            return {};
+        // The title again too: Qt writes its UTF-16 bytes unescaped, and a
+        // raw CR byte in a string (as in "č", U+010D) reads as LF.
+        info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
+        info.replaceKey("/Author", QPDFObjectHandle::newUnicodeString(author.toStdString()));
+        QPDFObjectHandle created = info.getKey("/CreationDate");
+        const QString date = XmpDate(created.isString() ? created.getStringValue() : std::string());
+        if (date.isEmpty())
+            return {};
+        const QByteArray xmp = Xmp(title, author, date);
+        metadata.replaceStreamData(xmp.toStdString(), QPDFObjectHandle::newNull(),
+                                   QPDFObjectHandle::newNull());
+        QPDFWriter writer(pdf);
+        writer.setOutputMemory();
+        // PDF/A-1 is PDF 1.4: no object streams.
+        writer.setObjectStreamMode(qpdf_o_disable);
+        writer.write();
+        const std::shared_ptr<Buffer> out(writer.getBufferSharedPointer());
+        return QByteArray(reinterpret_cast<const char*>(out->getBuffer()), qsizetype(out->getSize()));
+    } catch (const std::exception&) {
         return {};
-    QByteArray zone = "+00:00";
-    if (d[14] == '+' || d[14] == '-')
-        zone = d.mid(14, 3) + ':' + d.mid(18, 2);
-    return d.mid(0, 4) + '-' + d.mid(4, 2) + '-' + d.mid(6, 2) + 'T' + d.mid(8, 2) + ':' +
-           d.mid(10, 2) + ':' + d.mid(12, 2) + zone;
+    }
 }
 
 } // namespace
@@ -242,11 +285,11 @@ void Paint(const CUzData& data, QPagedPaintDevice& device, std::span<const Part>
 
 QByteArray Pdf(const CUzData& data, Part part)
 {
-    const QString title =
+    const QString title = Clean(
         (part == Part::Statement ? QStringLiteral("Účetní závěrka")
                                  : QStringLiteral("Objednávka zveřejnění účetní závěrky")) +
-        QStringLiteral(" – ") + CompanyAndYear(data);
-    const QString author = Q(data.Item(1).m_strValue).simplified().left(200);
+        QStringLiteral(" – ") + CompanyAndYear(data));
+    const QString author = Clean(Q(data.Item(1).m_strValue).simplified().left(200));
 
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -255,22 +298,11 @@ QByteArray Pdf(const CUzData& data, Part part)
         writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Bil"));
-        writer.setDocumentXmpMetadata(Xmp(title, author));
         SetUpPage(writer);
         const Part parts[] = {part};
         Paint(data, writer, parts);
     }
-    // PDF/A wants the packet's dates to be the document information's,
-    // which the writer takes itself as it starts: they go in now, at the
-    // same length, so that no offset in the file moves.
-    QByteArray pdf = buffer.data();
-    const QByteArray date = InfoDate(pdf);
-    for (const char* tag : {"CreateDate>", "ModifyDate>"}) {
-        const QByteArray holder = tag + QByteArray(kDateHolder) + '<';
-        if (const qsizetype at = pdf.indexOf(holder); at >= 0 && date.size() == 25)
-            pdf.replace(at, holder.size(), tag + date + '<');
-    }
-    return pdf;
+    return WithAuthor(buffer.data(), title, author);
 }
 
 } // namespace print
