@@ -8,8 +8,10 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <string>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -65,6 +67,42 @@ std::string CellText(std::string s)
     return s;
 }
 
+// Standard error sent nowhere while it lives.
+class QuietStderr {
+public:
+    QuietStderr() : m_saved(dup(STDERR_FILENO))
+    {
+        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null >= 0) {
+            std::fflush(stderr);
+            dup2(null, STDERR_FILENO);
+            close(null);
+        }
+    }
+    ~QuietStderr()
+    {
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            dup2(m_saved, STDERR_FILENO);
+            close(m_saved);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    int m_saved;
+};
+
+std::string LibraryError(lxw_error error)
+{
+    switch (error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED: return "nedostatek paměti";
+    case LXW_ERROR_CREATING_TMPFILE: return "nelze vytvořit dočasný soubor";
+    default: return "chyba zápisu dočasného souboru (" + std::to_string(int(error)) + ")";
+    }
+}
+
 class WorkbookWriter : public ReportWriter {
 public:
     WorkbookWriter(std::string path, const CUzData& data) : m_path(std::move(path)), m_data(data)
@@ -76,8 +114,8 @@ public:
     std::string End(const Summary&) override
     {
         std::string bytes;
-        if (!Build(bytes))
-            return "sešit " + Printable(m_path) + " nelze sestavit.";
+        if (const std::string why = Build(bytes); !why.empty())
+            return "sešit " + Printable(m_path) + " nelze sestavit: " + why + ".";
         int error = 0;
         const fileio::WriteResult result = fileio::ReplaceFile(m_path, bytes, &error);
         if (result == fileio::WriteResult::Ok)
@@ -86,27 +124,39 @@ public:
     }
 
 private:
-    // The whole workbook into `bytes`: written to a file in memory, so that
-    // nothing is left anywhere when it fails and the target is replaced in
-    // one step.
-    bool Build(std::string& bytes)
+    // The whole workbook into `bytes`, so that the target is replaced in one
+    // step: the library writes it into a temporary file of ours, read back
+    // and removed at once. Empty, or why it failed, in Czech: the library's
+    // own messages (English, on standard error) are kept from the user.
+    std::string Build(std::string& bytes)
     {
-        const int fd = memfd_create("bil-check.xlsx", MFD_CLOEXEC);
+        const char* tmp = std::getenv("TMPDIR");
+        std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/bil-check-XXXXXX.xlsx";
+        const int fd = mkostemps(name.data(), 5, O_CLOEXEC);
         if (fd < 0)
-            return false;
-        const std::string name = "/proc/self/fd/" + std::to_string(fd);
-        bool ok = false;
-        if (lxw_workbook* book = workbook_new(name.c_str())) {
-            Fill(book);
-            struct stat st;
-            ok = workbook_close(book) == LXW_NO_ERROR && fstat(fd, &st) == 0;
-            if (ok) {
-                bytes.resize(static_cast<std::size_t>(st.st_size));
-                ok = pread(fd, bytes.data(), bytes.size(), 0) == st.st_size;
+            return "nelze vytvořit dočasný soubor (" + Printable(name) + ")";
+        lxw_error error = LXW_ERROR_MEMORY_MALLOC_FAILED;
+        {
+            const QuietStderr quiet;
+            if (lxw_workbook* book = workbook_new(name.c_str())) {
+                Fill(book);
+                error = workbook_close(book);
             }
         }
+        unlink(name.c_str());
+        struct stat st;
+        std::string why;
+        if (error != LXW_NO_ERROR)
+            why = LibraryError(error);
+        else if (fstat(fd, &st) != 0)
+            why = "chyba čtení dočasného souboru";
+        else {
+            bytes.resize(static_cast<std::size_t>(st.st_size));
+            if (pread(fd, bytes.data(), bytes.size(), 0) != st.st_size)
+                why = "chyba čtení dočasného souboru";
+        }
         close(fd);
-        return ok;
+        return why;
     }
 
     void Fill(lxw_workbook* book)
@@ -151,7 +201,13 @@ private:
             const Facts& f = r.facts;
             text(kCompany, f.company);
             worksheet_write_number(sheet, row, kIco, f.ico, ico);
-            text(kYear, f.year);
+            // A year of digits is a number, to sort and filter by;
+            // "2022/2023" stays text.
+            if (!f.year.empty() && f.year.size() <= 9 &&
+                std::all_of(f.year.begin(), f.year.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                worksheet_write_number(sheet, row, kYear, std::stod(f.year), nullptr);
+            else
+                text(kYear, f.year);
             std::string rules[kYearCount], gaps;
             for (const FailedRule& fr : r.rules)
                 rules[fr.year] += (rules[fr.year].empty() ? "" : "; ") + Caption(fr.rule);

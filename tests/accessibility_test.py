@@ -224,9 +224,7 @@ with tempfile.TemporaryDirectory() as scratch:
 
         go(app, 7, *['alt+d'] * 5)
         keys('alt+d', window=WID)  # failed rules: a warning to acknowledge
-        box = x_window('^Bil')
-        title_bar(box, 'Bil')
-        keys('Return', window=box)
+        keys('Return', window=x_window('^Bil$'))  # titled exactly so
         wait('the orderer page', lambda: wizard(app).name == TITLE + PAGES[8])
         check_page(app, 8)
         go(app, 9, 'alt+d')

@@ -8,6 +8,11 @@
 #include "text/layout.h"
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <nlohmann/json.hpp>
 
 #include <csignal>
@@ -97,7 +102,8 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
          "není vybrána; Hlavička: položka IČO je záporná,,",
          "errors||3 missing_text 10 no_opinion 2 ico_negative "},
         // 477 checks.
-        {"d.BIL", [](CUzData& d) { d.Item(2).m_nNumber = 478; d.Item(128).m_nNumber = 0; d.Item(129).m_strValue.clear(); }, "",
+        {"d.BIL", [](CUzData& d) { d.Item(2).m_nNumber = 478; d.Item(128).m_nNumber = 0; d.Item(129).m_strValue.clear();
+                                   d.Item(6).m_strValue = "2022/2023"; }, "",
          "v pořádku, s upozorněním\n  Hlavička, upozornění: položka IČO nemá správnou kontrolní číslici\n"
          "  Objednavatel, upozornění: položka IČO není vyplněna (0)\n  Objednavatel, upozornění: položka DIČ není vyplněna\n",
          "warnings,,,,,,,,2 128 129,Hlavička: položka IČO nemá správnou kontrolní číslici; Objednavatel: položka IČO "
@@ -146,6 +152,7 @@ TEST(Checker, ReportsEachFileInEveryFormatAndTheWorstStatus)
               R"(["Sklárna Šťáhlavy, a.s.","477","2023","Ing. Petra Malá","+420 377 123 456","mala@sklarna.cz",)"
               R"("7000","6100","7000","6100"])");
     EXPECT_EQ(read["fills"].dump(), R"(["","FFFFC7CE","FFFFC7CE","FFFFEB9C","FFFFC7CE"])");
+    EXPECT_EQ(read["years"].dump(), R"(["int","int","int","str","NoneType"])");
     const char* statuses[] = {"v pořádku", "s chybami", "s chybami", "s upozorněním", "nečitelný"};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
@@ -227,7 +234,8 @@ int __wrap_rename(const char* from, const char* to)
 int __wrap_syncfs(int fd) { return g_calls += 'S', g_syncfsFails ? errno = EIO, -1 : __real_syncfs(fd); }
 int __wrap_fsync(int fd)
 {
-    g_synced.insert(std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)));
+    std::error_code none; // no /proc: nothing recorded
+    g_synced.insert(std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), none));
     return g_calls += 'F', g_fsyncFails ? errno = EIO, -1 : __real_fsync(fd);
 }
 }
@@ -355,12 +363,31 @@ TEST(Checker, ExitStatusOptionsAndTheProgressLine)
     std::fclose(lossy);
     EXPECT_EQ(ReadFile(dir.File("ok.bil")), statement);
     EXPECT_FALSE(FileExists(dir.File("none")));
-    // Run with standard input closed, as from cron: each statement, then the workbook's file in memory,
+    // Run with standard input closed, as from cron: each statement, then the workbook's temporary file,
     // gets descriptor 0.
     EXPECT_EQ(RunInChild([&] {
                   const Output o = (close(0), Check({"--xlsx", dir.File("s.xlsx"), dir.File("ok.bil"), dir.File("bad.bil")}));
                   return o.status + 10 * (o.out.find(dir.File("ok.bil: v pořádku\n")) != std::string::npos);
               }), 11);
+
+    // Without /proc (as root, who can hide it), and with the workbook's library failing on a file-size
+    // limit: a workbook, or a Czech message, and nothing of the library's on standard error.
+    for (const bool limited : {false, true}) {
+        const std::string book = dir.File("p.xlsx"), said = dir.File("said");
+        EXPECT_EQ(RunInChild([&] {
+                      dup2(open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+                      const rlimit size{4096, 4096};
+                      std::signal(SIGXFSZ, SIG_IGN); // as main() does
+                      if (limited ? setrlimit(RLIMIT_FSIZE, &size) != 0
+                                  : geteuid() == 0 && (unshare(CLONE_NEWNS) || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) ||
+                                                       mount("none", "/proc", "tmpfs", 0, nullptr)))
+                          return 9;
+                      const Output o = Check({"--xlsx", book, dir.File("ok.bil")});
+                      return int(limited ? o.status != 2 || o.err.rfind("bil-check: sešit " + book + " nelze sestavit: ", 0) != 0
+                                         : o.status != 0 || !FileExists(book));
+                  }), 0) << limited;
+        EXPECT_EQ(ReadFile(said), "") << limited;
+    }
 
     // On a terminal the progress line shows, and is wiped before the report.
     int terminal, slave;

@@ -19,6 +19,7 @@ print(json.dumps({
     "raw": open(sys.argv[1], newline="", encoding="utf-8").read(),
     "csv": rows,
     "rows": [["" if c.value is None else str(c.value) for c in row] for row in cells],
+    "years": [type(r[4].value).__name__ for r in cells[1:]],
     "fills": [r[1].fill.fgColor.rgb if r[1].fill.fill_type else "" for r in cells[1:]],
     "head": [all(c.font.b for c in cells[0]), sheet.freeze_panes, sheet.auto_filter.ref, fits],
 }))
