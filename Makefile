@@ -44,7 +44,9 @@ bench-check:
 	bench/check_bench.sh $(BENCH_BUILD)
 
 # The Debian packages bil and bil-check in $(PKG_BUILD)/, built with Debian's
-# hardening flags.
+# hardening flags; every time stamp in them is the last commit's, so that two
+# builds of one commit are the same bytes.
+package: export SOURCE_DATE_EPOCH = $(shell git log -1 --format=%ct 2>/dev/null)
 package:
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	BUILD_DIR=$(PKG_BUILD) BUILD_TYPE=None CMAKE_ARGS="-DBIL_TESTS=OFF" \

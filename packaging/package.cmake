@@ -63,8 +63,10 @@ set(CPACK_DEBIAN_BIL_DESCRIPTION
 A wizard in which a Czech company prepares the main figures of its annual
 financial statement (balance sheet, profit and loss statement, current and
 previous year) for publication by the editorial office of KT. It checks the
-sum rules and writes the statement file and its tab-separated text.
-Statement files open from the file manager.")
+sum rules, writes the statement file and its tab-separated text, prints the
+statement and the order, and writes the statement as a PDF for the
+commercial register, also from the command line. Statement files open from
+the file manager.")
 # The dialogs' font, which keeps their proportions; the SVG icon; Qt's own
 # texts in Czech, the program's only language.
 set(CPACK_DEBIAN_BIL_PACKAGE_DEPENDS
@@ -76,8 +78,8 @@ set(CPACK_DEBIAN_BIL-CHECK_DESCRIPTION
   "batch check of financial statement files for KT
 bil-check checks many statement files of the Bil wizard at once, without a
 desktop session: which cannot be read, which break sum rules and which lack
-required data. It reports in Czech, as CSV or as JSON, and writes the
-statements' texts for typesetting.")
+required data. It reports in Czech, as CSV, as JSON or as a workbook for a
+spreadsheet, and writes the statements' texts for typesetting.")
 # bil 0.1 held the checker and its manual page.
 set(CPACK_DEBIAN_BIL-CHECK_PACKAGE_BREAKS "bil (<< 0.2)")
 set(CPACK_DEBIAN_BIL-CHECK_PACKAGE_REPLACES "bil (<< 0.2)")

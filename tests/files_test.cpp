@@ -382,6 +382,8 @@ TEST(Save, KeepsTheOldFileOrWritesTheNewOneWholeInEveryFailure)
         doc.m_strPath = dir.File("expected.bil");
         doc.m_data.Item(122).m_strValue.assign(c.bigger ? 2 * kOldSize : kOldSize / 4, 'n');
         ASSERT_TRUE(doc.Save());
+        // What it saved is what it knows: no question of another program's change follows.
+        EXPECT_EQ(doc.m_identity, fileio::IdentifyFile(doc.m_strPath));
         const std::string newBytes = ReadFile(doc.m_strPath), oldBytes(kOldSize, 'o');
         doc.m_strPath = folder + "/" + name;
         if (c.exists)

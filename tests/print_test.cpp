@@ -165,8 +165,10 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
     EXPECT_EQ(heads, 3u);
 
     // The previous year's intangible and current assets wrong: rules 2 to 4
-    // of that year. A name that XML must escape, with a control character
-    // it cannot hold; a figure in no rule with three digit groups.
+    // of that year; this year's total liabilities: rules 1 and 5. A name
+    // that XML must escape, with a control character it cannot hold; a
+    // figure in no rule with three digit groups.
+    records[37 - 1].number += 1;
     records[18 - 1].number = 900;
     records[26 - 1].number = 2500;
     records[44 - 1].number = -1234567;
@@ -174,7 +176,8 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
     const std::string failing = Pdf("--pdf", records, "Europe/Prague");
     EXPECT_EQ(sameDates(), "");
     EXPECT_LT(failing.find("nesrovnalosti"), failing.find("Sídlo:"));
-    const std::string lines = "Minulý rok: Aktiva celkem\nMinulý rok: Stálá aktiva\nMinulý rok: Oběžná aktiva\n";
+    const std::string lines = "Běžný rok: Aktiva celkem a pasiva celkem\nBěžný rok: Pasiva celkem\n"
+                              "Minulý rok: Aktiva celkem\nMinulý rok: Stálá aktiva\nMinulý rok: Oběžná aktiva\n";
     EXPECT_EQ(MissingLine(lines, Squeezed(failing)), "");
     EXPECT_EQ(failing.find("Minulý rok: ", failing.find("Oběžná aktiva\n")), std::string::npos);
     EXPECT_NE(failing.find(" \u22121 234 567\n"), std::string::npos) << "digit groups, minus";
@@ -210,6 +213,21 @@ TEST_F(PrintPdf, LongTextsFlowOverPagesWholeAndNoPageIsOverTheLimit)
     EXPECT_GT(pages, 5);
     for (int i = 1; i <= pages; ++i)
         EXPECT_LE(std::filesystem::file_size(dir.File("page-" + std::to_string(i) + ".pdf")), 150u * 1024);
+    // No line runs into the footer: on every page each word but the
+    // footer's ends above the footer's line.
+    const std::string boxes = Shell("pdftotext -bbox " + Quoted(out) + " -");
+    const std::regex word(R"re(<word xMin="[\d.]+" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">)re");
+    for (std::size_t from = 0, to; (from = boxes.find("<page ", from)) != std::string::npos; from = to) {
+        to = boxes.find("</page>", from);
+        const std::string page = boxes.substr(from, to - from);
+        std::vector<std::pair<double, double>> words;
+        for (std::sregex_iterator w(page.begin(), page.end(), word), end; w != end; ++w)
+            words.emplace_back(std::stod((*w)[1]), std::stod((*w)[2]));
+        ASSERT_FALSE(words.empty());
+        const double footer = std::max_element(words.begin(), words.end())->first - 1;
+        for (const auto& [top, bottom] : words)
+            EXPECT_TRUE(top >= footer || bottom < footer - 2) << top << " " << bottom << " " << footer;
+    }
 }
 
 TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)

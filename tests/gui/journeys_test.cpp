@@ -289,3 +289,22 @@ TEST_F(JourneyTest, ARestoredDraftGoesWithACancelOrABackToTheFirstPage)
     EXPECT_EQ(host.BoxIds(), (Ids{0, 10029, 0, 10012}));
     EXPECT_FALSE(FileExists(dir.File("x.bil")));
 }
+
+TEST_F(WizardTest, ChoosingAStatementWithADraftWaitingAsksAtOnce)
+{
+    setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    g_doc.m_strPath = dir.File("y.bil");
+    ASSERT_TRUE(CUzDraft().Write(g_doc)); // left by a Bil that was killed
+    g_doc.Reset();
+    CUzDraft draft;
+    sheet->m_pDraft = &draft;
+    Open();
+    Browse(1008, dir.File("y.bil"));
+    host.answers = {IDNO};
+    Next();
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes[0].text.rfind(Windows1250("Byl nalezen rozpracovaný výkaz pro soubor ") + dir.File("y.bil"), 0), 0u);
+    EXPECT_EQ(ActiveIndex(), PageHlava);
+    EXPECT_FALSE(FileExists(DraftFileFor(dir.File("y.bil"))));
+    sheet->m_pDraft = nullptr;
+}
