@@ -155,6 +155,15 @@ TEST_F(PrintPdf, StatementHoldsEveryRowOfTheTextAndTheBoxOnlyWhenRulesFail)
                              "Title:           Účetní závěrka – Sklárna Šťáhlavy, a.s., 2023\n"})
         EXPECT_NE(info.find(line), std::string::npos) << line;
     EXPECT_EQ(Shell("pdffonts " + Quoted(out) + " | awk 'NR > 2 && $(NF-4) != \"yes\"'"), "");
+    // Bold heads; a line inside another stands indented under it.
+    EXPECT_NE(Shell("pdffonts " + Quoted(out)).find("DejaVuSans-Bold"), std::string::npos);
+    const std::string boxes = Shell("pdftotext -bbox " + Quoted(out) + " -");
+    const auto left = [&](const std::string& word) {
+        std::smatch m;
+        const std::regex at("<word xMin=\"([\\d.]+)\"[^>]*>" + word + "</word>");
+        return std::regex_search(boxes, m, at) ? std::stod(m[1]) : -1.0;
+    };
+    EXPECT_GT(left("zásoby"), left("Oběžná") + 3);
     const std::string meta = Shell("pdfinfo -meta " + Quoted(out));
     EXPECT_NE(meta.find("<rdf:li>Sklárna Šťáhlavy, a.s.</rdf:li>"), std::string::npos);
     EXPECT_NE(meta.find("pdfaid:part=\"1\" pdfaid:conformance=\"B\""), std::string::npos);
