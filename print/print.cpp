@@ -4,6 +4,7 @@
 #include "framework/text.h"
 #include "model/data.h"
 #include "print/typeset.h"
+#include "text/figures.h"
 #include "res/dialogs.h"
 #include "text/layout.h"
 
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include <cstdlib>
 #include <functional>
 
 namespace print {
@@ -25,14 +25,9 @@ QString Q(const std::string& cp1250)
     return FromCp1250(cp1250);
 }
 
-// A figure as printed: digits in groups of three with no-break spaces, a
-// true minus sign.
 QString Figure(std::int32_t n)
 {
-    QString digits = QString::number(std::llabs(n));
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, QChar(0x00A0));
-    return n < 0 ? QChar(0x2212) + digits : digits;
+    return QString::fromStdString(FigureText(n));
 }
 
 // "Rozvaha ( v tis. Kč):" as a heading: "Rozvaha (v tis. Kč)".
