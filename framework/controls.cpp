@@ -105,12 +105,19 @@ namespace {
 class CListCtrl : public QListWidget {
 public:
     using QListWidget::QListWidget;
+    std::function<void()> m_onFocus;
     QRect visualRect(const QModelIndex& index) const override
     {
         return isVisible() ? QListWidget::visualRect(index) : QRect();
     }
 
 protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QListWidget::focusInEvent(event);
+        if (m_onFocus)
+            m_onFocus();
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         const int key = event->key();
@@ -271,9 +278,13 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             auto* list = new CListCtrl(parent);
             list->setSortingEnabled(false);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
-            if (c.style & CtlNotify)
+            if (c.style & CtlNotify) {
                 QObject::connect(list, &QListWidget::itemDoubleClicked, parent,
                                  [notify, id = c.id] { notify(id, int(Notify::DblClk)); });
+                QObject::connect(list, &QListWidget::itemSelectionChanged, parent,
+                                 [notify, id = c.id] { notify(id, int(Notify::SelChange)); });
+                list->m_onFocus = [notify, id = c.id] { notify(id, int(Notify::SetFocus)); };
+            }
             w = list;
             break;
         }

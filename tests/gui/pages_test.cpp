@@ -156,6 +156,30 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Base));
 }
 
+// Below the lists the selected rule of the list last focused, added up (' a
+// no-break space); the whole sum is its tooltip and the list's description.
+TEST_F(WizardTest, ErrorPageAddsUpTheSelectedRule)
+{
+    const struct { std::vector<std::pair<int, std::int32_t>> figures; const char* keys; int list; const char *line, *sum; } cases[] = {
+        {{}, "", 1198, "Všechna součtová pravidla platí.", ""},
+        {{{12, 5}}, "<Tab><Down><Backtab>", 1198, "", ""}, // nothing selected in the list focused
+        {{{94, INT32_MIN}, {96, INT32_MAX}, {98, -7}, {100, -5}}, "<Tab><Down>", 1199, // exact; the caption gives way
+         "Hospodářský výsledek z finančních operací včetně daně z příjm…: 0 ≠ −4'294'967'297 (rozdíl 4'294'967'297)",
+         "0 ≠ −2'147'483'648 − 2'147'483'647 + (−7) − (−5) = −4'294'967'297"},
+    };
+    const auto grouped = [](const char* text) { return QString::fromUtf8(text).replace('\'', QChar(0xA0)).toStdString(); };
+    for (const auto& c : cases) {
+        g_doc.m_data.ClearValues();
+        for (const auto& [tag, number] : c.figures)
+            g_doc.m_data.Item(tag).m_nNumber = number;
+        Open(PageErrors), Keys(c.keys);
+        EXPECT_EQ(Caption(1208).toStdString(), grouped(c.line));
+        EXPECT_EQ(Active()->GetDlgItem(1208)->toolTip().toStdString(), grouped(c.sum));
+        EXPECT_EQ(Active()->GetDlgItem(c.list)->accessibleDescription().toStdString(), grouped(c.sum));
+        EXPECT_EQ(Active()->GetDlgItem(c.list == 1198 ? 1199 : 1198)->accessibleDescription(), "");
+    }
+}
+
 TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
 {
     const std::string statement = dir.File("Účet.bil"), old = dir.File("stary.txt");
