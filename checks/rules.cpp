@@ -2,6 +2,7 @@
 
 #include "model/cp1250.h"
 #include "model/data.h"
+#include "text/figures.h"
 
 namespace {
 
@@ -136,4 +137,28 @@ std::int32_t CUzData::MarkRule(CUzItem* const* items, int n)
     for (int i = 1; i < n; ++i)
         items[i]->m_edit.m_nMark = CUzMarkEdit::MarkAddend;
     return items[0]->m_nPage;
+}
+
+RuleArithmetic DescribeRule(const CUzData& data, int rule, int year)
+{
+    const Rule& r = kRules[rule];
+    const std::int32_t total = data.Item(r.sum + year).m_nNumber;
+    const std::int64_t value = data.RuleValue(rule, year);
+    const std::string relation = total == value ? " = " : " \u2260 ";
+    std::string terms;
+    for (int a = 0; a < r.addendCount; ++a) {
+        const std::int32_t n = data.Item(r.addends[a].tag + year).m_nNumber;
+        const char* op = r.addends[a].sign < 0 ? "\u2212 " : a == 0 ? "" : "+ ";
+        if (a > 0)
+            terms += ' ';
+        terms += op;
+        terms += n < 0 && *op ? "(" + FigureText(n) + ")" : FigureText(n);
+    }
+    RuleArithmetic out;
+    out.caption = r.caption;
+    out.comparison = FigureText(total) + relation + FigureText(value);
+    if (total != value)
+        out.comparison += " (rozdíl " + FigureText(total - value) + ")";
+    out.sum = FigureText(total) + relation + terms + " = " + FigureText(value);
+    return out;
 }

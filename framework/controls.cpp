@@ -8,32 +8,92 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyleOptionFrame>
 #include <QStylePainter>
+#include <private/qgenericunixthemes_p.h>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformtheme.h>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <vector>
 
+namespace {
+
+constexpr int kDialogPoints = 8;
+// The wizard window in dialog units: a page of 368 x 209 in margins of 7,
+// the line and the row of 14-unit buttons below it, and room for the frame
+// and the title bar a desktop adds.
+constexpr int kWindowW = 368 + 2 * 7 + 2;
+constexpr int kWindowH = 209 + 7 + 7 + 14 + 7 + 16;
+
+// The size of the general font the desktop chose, in points; 0 when there
+// is none. Without a desktop Qt's themes (offscreen, a bare X server, GNOME's
+// without GTK) report the generic theme's font: no one chose that one.
+qreal DesktopPoints()
+{
+    const QPlatformTheme* theme = QGuiApplicationPrivate::platformTheme();
+    const QFont* font = theme ? theme->font(QPlatformTheme::SystemFont) : nullptr;
+    if (!font)
+        return 0;
+    const QGenericUnixTheme generic;
+    const QFont* fallback = generic.font(QPlatformTheme::SystemFont);
+    if (fallback && font->family() == fallback->family() &&
+        font->pointSizeF() == fallback->pointSizeF())
+        return 0;
+    return font->pointSizeF(); // -1 for a font sized in pixels
+}
+
+int LettersWidth(const QFont& font)
+{
+    return QFontMetrics(font).horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+}
+
+// How wide the letters are for the base width the font gives them. The
+// base width is rounded to a pixel, so at some sizes text is relatively
+// wider than at others.
+double Breadth(const QFont& font)
+{
+    return double(LettersWidth(font)) / DialogBaseUnits(font).width();
+}
+
+} // namespace
+
 QFont DialogFont()
 {
+    // 8/10 of the desktop's size, so that its usual 10 or 11 points keep 8.
+    int points = std::max(kDialogPoints, int(std::floor(DesktopPoints() * 8 / 10 + 1e-9)));
     QFont font("DejaVu Sans Condensed");
-    font.setPointSize(8);
+    font.setPointSize(kDialogPoints);
+    // The pages are laid out for the 8-point font: a size whose text is
+    // wider for its units than that would cut labels off.
+    const double breadth = Breadth(font);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() : QSize();
+    for (; points > kDialogPoints; --points) {
+        font.setPointSize(points);
+        const QSize window = DluToPixels(font, 0, 0, kWindowW, kWindowH).size();
+        if (Breadth(font) <= breadth && (!screen || room.expandedTo(window) == room))
+            return font;
+    }
+    font.setPointSize(kDialogPoints);
     return font;
 }
 
 QSize DialogBaseUnits(const QFont& font)
 {
-    const QFontMetrics fm(font);
-    const int letters = fm.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {(letters / 26 + 1) / 2, fm.height()};
+    return {(LettersWidth(font) / 26 + 1) / 2, QFontMetrics(font).height()};
 }
 
 namespace {
@@ -105,12 +165,19 @@ namespace {
 class CListCtrl : public QListWidget {
 public:
     using QListWidget::QListWidget;
+    std::function<void()> m_onFocus;
     QRect visualRect(const QModelIndex& index) const override
     {
         return isVisible() ? QListWidget::visualRect(index) : QRect();
     }
 
 protected:
+    void focusInEvent(QFocusEvent* event) override
+    {
+        QListWidget::focusInEvent(event);
+        if (m_onFocus)
+            m_onFocus();
+    }
     void keyPressEvent(QKeyEvent* event) override
     {
         const int key = event->key();
@@ -271,9 +338,13 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
             auto* list = new CListCtrl(parent);
             list->setSortingEnabled(false);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
-            if (c.style & CtlNotify)
+            if (c.style & CtlNotify) {
                 QObject::connect(list, &QListWidget::itemDoubleClicked, parent,
                                  [notify, id = c.id] { notify(id, int(Notify::DblClk)); });
+                QObject::connect(list, &QListWidget::itemSelectionChanged, parent,
+                                 [notify, id = c.id] { notify(id, int(Notify::SelChange)); });
+                list->m_onFocus = [notify, id = c.id] { notify(id, int(Notify::SetFocus)); };
+            }
             w = list;
             break;
         }

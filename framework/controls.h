@@ -18,7 +18,10 @@ class QWidget;
 
 // The dialog font and its base units: the templates' 8-point font is
 // substituted by DejaVu Sans Condensed 8, whose base units match the
-// original ones (6 x 13 pixels at 96 dpi).
+// original ones (6 x 13 pixels at 96 dpi). A desktop whose general font is
+// larger gets up to 8/10 of its size: the largest at which texts keep the room
+// the pages give them and the whole window fits the screen's free area. The
+// pages keep their size in dialog units; their pixels grow.
 QFont DialogFont();
 QSize DialogBaseUnits(const QFont& font);
 QRect DluToPixels(const QFont& font, int x, int y, int w, int h);

@@ -133,7 +133,7 @@ QString CPropertyPage::Title() const
 
 QSize CPropertyPage::TemplateSize() const
 {
-    return DluToPixels(DialogFont(), 0, 0, m_template->w, m_template->h).size();
+    return DluToPixels(font(), 0, 0, m_template->w, m_template->h).size();
 }
 
 void CPropertyPage::EnsureCreated()

@@ -14,6 +14,8 @@ inline constexpr int kWizardStay = -1;
 
 // Notifications a page receives from its controls.
 enum class Notify {
-    Clicked,  // push button or check box
-    DblClk,   // double-click on a list box entry
+    Clicked,   // push button or check box
+    DblClk,    // double-click on a list box entry
+    SelChange, // a list box's selection changed
+    SetFocus,  // a list box got the focus
 };

@@ -80,14 +80,13 @@ public:
     // What CheckAll would list, leaving m_errors as it is.
     std::array<CUzFailedRules, kYearCount> FailedRules() const;
     static std::int32_t MarkRule(CUzItem* const* items, int n);
+    // The right-hand side of a rule in a year, exact.
+    std::int64_t RuleValue(int rule, int year) const;
 
     CUzFailedRules m_errors[kYearCount];
     std::array<CUzItem*, kRuleItemCount> m_ruleItems{};
 
 private:
-    // The right-hand side of a rule in a year.
-    std::int64_t RuleValue(int rule, int year) const;
-
     // Tag 10 lives apart; the other 133 items are in m_items, which never
     // grows after construction, so references to them stay valid.
     std::vector<CUzItem> m_items;

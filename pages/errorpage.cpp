@@ -10,6 +10,9 @@
 #include "pages/markedit.h"
 #include "res/dialogs.h"
 
+#include <QLabel>
+#include <QListWidget>
+
 #include <cstdio>
 
 namespace {
@@ -17,6 +20,7 @@ constexpr int IDC_LIST_CURRENT = 1198;
 constexpr int IDC_LIST_PREVIOUS = 1199;
 constexpr int IDC_CAPTION_CURRENT = 1206;
 constexpr int IDC_CAPTION_PREVIOUS = 1207;
+constexpr int IDC_ARITHMETIC = 1208;
 
 std::string Caption(const char* formatUtf8, int count)
 {
@@ -47,6 +51,7 @@ bool CUzPageErrors::OnSetActive()
     UpdateData(false);
     SetControlName(IDC_LIST_CURRENT, Cp1250("Chyby běžného roku"));
     SetControlName(IDC_LIST_PREVIOUS, Cp1250("Chyby minulého roku"));
+    ShowArithmetic();
     sheet->PostWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
     return true;
 }
@@ -73,12 +78,43 @@ void CUzPageErrors::FillErrorLists()
 
 void CUzPageErrors::OnCommand(int id, Notify code)
 {
+    if (id != IDC_LIST_CURRENT && id != IDC_LIST_PREVIOUS)
+        return;
+    if (code == Notify::SetFocus)
+        m_focusYear = id == IDC_LIST_PREVIOUS;
+    if (code == Notify::SetFocus || code == Notify::SelChange)
+        ShowArithmetic();
     if (code != Notify::DblClk)
         return;
     if (id == IDC_LIST_CURRENT)
         OnDblclkCurrent();
-    else if (id == IDC_LIST_PREVIOUS)
+    else
         OnDblclkPrevious();
+}
+
+void CUzPageErrors::ShowArithmetic()
+{
+    auto* line = Control<QLabel>(IDC_ARITHMETIC);
+    const CUzData& data = g_doc.m_data;
+    CListBox* lists[kYearCount] = {&m_listCurrent, &m_listPrevious};
+    const CUzFailedRules& failed = data.m_errors[m_focusYear];
+    const int index = lists[m_focusYear]->GetCurSel();
+    QString text, sum;
+    if (data.m_errors[0].m_nCount == 0 && data.m_errors[1].m_nCount == 0) {
+        text = QStringLiteral("Všechna součtová pravidla platí.");
+    } else if (index >= 0 && index < failed.m_nCount) {
+        const RuleArithmetic a = DescribeRule(data, failed.m_aRule[index], m_focusYear);
+        const QString comparison = QStringLiteral(": ") + QString::fromStdString(a.comparison);
+        // The figures are the point: a caption too long for the line gives way.
+        const QFontMetrics fm(line->font());
+        const int room = line->contentsRect().width() - fm.horizontalAdvance(comparison);
+        text = fm.elidedText(QString::fromStdString(a.caption), Qt::ElideRight, room) + comparison;
+        sum = QString::fromStdString(a.sum);
+    }
+    line->setText(text);
+    line->setToolTip(sum);
+    for (CListBox* list : lists)
+        list->m_pCtrl->setAccessibleDescription(list == lists[m_focusYear] ? sum : QString());
 }
 
 void CUzPageErrors::OnDblclkCurrent()

@@ -27,4 +27,8 @@ public:
 
 private:
     void OnDblclk(CListBox& list, int year);
+    // The selected rule of the list that last had the focus, added up.
+    void ShowArithmetic();
+
+    int m_focusYear = 0;
 };

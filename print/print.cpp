@@ -5,6 +5,7 @@
 #include "model/data.h"
 #include "print/typeset.h"
 #include "res/dialogs.h"
+#include "text/figures.h"
 #include "text/layout.h"
 
 #include <QBuffer>
@@ -16,7 +17,6 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -31,14 +31,9 @@ QString Q(const std::string& cp1250)
     return FromCp1250(cp1250);
 }
 
-// A figure as printed: digits in groups of three with no-break spaces, a
-// true minus sign.
 QString Figure(std::int32_t n)
 {
-    QString digits = QString::number(std::llabs(n));
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, QChar(0x00A0));
-    return n < 0 ? QChar(0x2212) + digits : digits;
+    return QString::fromStdString(FigureText(n));
 }
 
 // A field's label as printed: the catalogue's "$20" for the law's

@@ -26,6 +26,7 @@ constexpr ControlTemplate kErrors[] = {
     {1198, CtlKind::ListBox, 0, 11, 367, 75, "", kRuleList},
     Label(1207, 0, 92, 367, 8, "Minulý rok:"),
     {1199, CtlKind::ListBox, 0, 102, 367, 75, "", kRuleList},
+    Label(1208, 0, 179, 367, 10, ""), // the selected rule added up
     Label(kNoId, 0, 191, 367, 18,
           "Vyberte chybu, kterou chcete opravit.  Položky, které se chyby týkají budou "
           "zvýrazněny modře. Součová položka bude zvýrazněna červeně. Program vás nastaví na "

@@ -38,6 +38,12 @@ int main(int argc, char* argv[])
     sheet.show();
     for (int i = 0; i < sheet.GetPageCount(); ++i) {
         sheet.SetActivePage(i);
+        // On the error page the first failed rule is selected, added up below.
+        for (CListBox* list : {&sheet.m_pageErrors.m_listCurrent, &sheet.m_pageErrors.m_listPrevious})
+            if (i == PageErrors && list->m_pCtrl->count() != 0 && !list->m_pCtrl->currentItem()) {
+                list->m_pCtrl->setFocus();
+                list->m_pCtrl->setCurrentRow(0);
+            }
         for (int k = 0; k < 3; ++k)
             QCoreApplication::processEvents();
         const QString name = QStringLiteral("%1/page%2.png").arg(out).arg(i);

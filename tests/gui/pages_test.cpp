@@ -12,6 +12,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextLayout>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformtheme.h>
 
 #include <filesystem>
 #include <sys/resource.h>
@@ -156,6 +158,30 @@ TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
     EXPECT_EQ(Background(Edit(1139)), original.color(QPalette::Base));
 }
 
+// Below the lists the selected rule of the list last focused, added up (' a
+// no-break space); the whole sum is its tooltip and the list's description.
+TEST_F(WizardTest, ErrorPageAddsUpTheSelectedRule)
+{
+    const struct { std::vector<std::pair<int, std::int32_t>> figures; const char* keys; int list; const char *line, *sum; } cases[] = {
+        {{}, "", 1198, "Všechna součtová pravidla platí.", ""},
+        {{{12, 5}}, "<Tab><Down><Backtab>", 1198, "", ""}, // nothing selected in the list focused
+        {{{94, INT32_MIN}, {96, INT32_MAX}, {98, -700}, {100, -5}}, "<Tab><Down>", 1199, // exact; the caption gives way
+         "Hospodářský výsledek z finančních operací včetně daně z příjm…: 0 ≠ −4'294'967'990 (rozdíl 4'294'967'990)",
+         "0 ≠ −2'147'483'648 − 2'147'483'647 + (−700) − (−5) = −4'294'967'990"},
+    };
+    const auto grouped = [](const char* text) { return QString::fromUtf8(text).replace('\'', QChar(0xA0)).toStdString(); };
+    for (const auto& c : cases) {
+        g_doc.m_data.ClearValues();
+        for (const auto& [tag, number] : c.figures)
+            g_doc.m_data.Item(tag).m_nNumber = number;
+        Open(PageErrors), Keys(c.keys);
+        EXPECT_EQ(Caption(1208).toStdString(), grouped(c.line));
+        EXPECT_EQ(Active()->GetDlgItem(1208)->toolTip().toStdString(), grouped(c.sum));
+        EXPECT_EQ(Active()->GetDlgItem(c.list)->accessibleDescription().toStdString(), grouped(c.sum));
+        EXPECT_EQ(Active()->GetDlgItem(c.list == 1198 ? 1199 : 1198)->accessibleDescription(), "");
+    }
+}
+
 TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
 {
     const std::string statement = dir.File("Účet.bil"), old = dir.File("stary.txt");
@@ -280,45 +306,66 @@ TEST_F(WizardTest, FifoAsTheStatementAndALongTextThroughThePage)
     EXPECT_EQ(g_doc.m_data.Item(122).m_strValue, "a\x81" "b");
 }
 
+// A desktop's theme, which reports its general font.
+struct DesktopTheme : QPlatformTheme {
+    QFont general;
+    const QFont* font(Font type) const override { return type == SystemFont ? &general : nullptr; }
+};
+
 TEST_F(WizardTest, EveryPageKeepsItsControlsOnThePageApartAndLegible)
 {
-    Open();
-    EXPECT_EQ(Active()->size(), QSize(552, 340)); // 368 x 209 units, as drawn on Windows
-    for (int i = 0; i < sheet->GetPageCount(); ++i) {
-        CPropertyPage* page = sheet->GetPage(i);
-        page->EnsureCreated();
-        const QList<QWidget*> controls = page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-        const auto name = [i](QWidget* w) {
-            return "page " + std::to_string(i) + " " + w->objectName().toStdString() + " \"" +
-                   w->property("text").toString().left(30).toStdString() + '"';
-        };
-        // Frames and lines surround controls; nothing else may share a pixel.
-        const auto frame = [](QWidget* w) {
-            return qobject_cast<QGroupBox*>(w) || w->metaObject() == &QFrame::staticMetaObject;
-        };
-        for (qsizetype a = 0; a < controls.size(); ++a) {
-            QWidget* w = controls[a];
-            EXPECT_TRUE(page->rect().contains(w->geometry())) << name(w) << " leaves the page";
-            if (auto* label = qobject_cast<QLabel*>(w)) {
-                const bool wrap = label->wordWrap();
-                const int needed = wrap ? label->heightForWidth(label->width()) : label->sizeHint().width();
-                EXPECT_LE(needed, wrap ? label->height() : label->width()) << name(w) << " is cut";
-                QTextLayout layout(label->text(), label->font()); // lines break at blanks only
-                layout.setTextOption(QTextOption(Qt::AlignLeft));
-                layout.beginLayout();
-                for (QTextLine line = layout.createLine(); wrap && line.isValid(); line = layout.createLine()) {
-                    line.setLineWidth(label->contentsRect().width());
-                    const qsizetype end = line.textStart() + line.textLength();
-                    EXPECT_TRUE(end == label->text().size() || label->text()[end - 1].isSpace()) << name(w);
+    // The desktop's font (0: none, Qt's own theme) and the pages'; 10 and 11
+    // points would cut texts off, 40 gives as much as the screen holds.
+    const struct { int desktop, points; } cases[] = {{0, 8}, {11, 8}, {15, 12}, {14, 9}, {40, 17}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.desktop);
+        DesktopTheme theme;
+        theme.general = QFont("DejaVu Sans", c.desktop);
+        QPlatformTheme* const qt = QGuiApplicationPrivate::platform_theme;
+        QGuiApplicationPrivate::platform_theme = c.desktop ? &theme : qt;
+        sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
+        QGuiApplicationPrivate::platform_theme = qt;
+        Open();
+        EXPECT_EQ(Active()->font().pointSize(), c.points);
+        // 368 x 209 units, as drawn on Windows.
+        EXPECT_TRUE(c.points != 8 || (Active()->size() == QSize(552, 340) && sheet->size() == QSize(574, 398)));
+        EXPECT_TRUE(sheet->screen()->availableGeometry().contains(sheet->frameGeometry()));
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            CPropertyPage* page = sheet->GetPage(i);
+            page->EnsureCreated();
+            const QList<QWidget*> controls = page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+            const auto name = [i](QWidget* w) {
+                return "page " + std::to_string(i) + " " + w->objectName().toStdString() + " \"" +
+                       w->property("text").toString().left(30).toStdString() + '"';
+            };
+            // Frames and lines surround controls; nothing else may share a pixel.
+            const auto frame = [](QWidget* w) {
+                return qobject_cast<QGroupBox*>(w) || w->metaObject() == &QFrame::staticMetaObject;
+            };
+            for (qsizetype a = 0; a < controls.size(); ++a) {
+                QWidget* w = controls[a];
+                EXPECT_TRUE(page->rect().contains(w->geometry())) << name(w) << " leaves the page";
+                if (auto* label = qobject_cast<QLabel*>(w)) {
+                    const bool wrap = label->wordWrap();
+                    const int needed = wrap ? label->heightForWidth(label->width()) : label->sizeHint().width();
+                    EXPECT_LE(needed, wrap ? label->height() : label->width()) << name(w) << " is cut";
+                    QTextLayout layout(label->text(), label->font()); // lines break at blanks only
+                    layout.setTextOption(QTextOption(Qt::AlignLeft));
+                    layout.beginLayout();
+                    for (QTextLine line = layout.createLine(); wrap && line.isValid(); line = layout.createLine()) {
+                        line.setLineWidth(label->contentsRect().width());
+                        const qsizetype end = line.textStart() + line.textLength();
+                        EXPECT_TRUE(end == label->text().size() || label->text()[end - 1].isSpace()) << name(w);
+                    }
+                    layout.endLayout();
                 }
-                layout.endLayout();
+                const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
+                                   qobject_cast<QAbstractItemView*>(w) || qobject_cast<QComboBox*>(w);
+                EXPECT_TRUE(!input || (w->focusPolicy() & Qt::TabFocus)) << name(w) << " has no tab stop";
+                for (qsizetype b = a + 1; b < controls.size(); ++b)
+                    EXPECT_TRUE(frame(w) || frame(controls[b]) || !w->geometry().intersects(controls[b]->geometry()))
+                        << name(w) << " overlaps " << name(controls[b]);
             }
-            const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
-                               qobject_cast<QAbstractItemView*>(w) || qobject_cast<QComboBox*>(w);
-            EXPECT_TRUE(!input || (w->focusPolicy() & Qt::TabFocus)) << name(w) << " has no tab stop";
-            for (qsizetype b = a + 1; b < controls.size(); ++b)
-                EXPECT_TRUE(frame(w) || frame(controls[b]) || !w->geometry().intersects(controls[b]->geometry()))
-                    << name(w) << " overlaps " << name(controls[b]);
         }
     }
 }

@@ -9,12 +9,12 @@
 #include <QKeySequence>
 #include <QTimer>
 
-// The GUI tests' entry point: a QApplication on the offscreen platform, with
-// the program's resources, Czech framework texts and Qt host.
+// The GUI tests' entry point: a QApplication on the offscreen platform (a
+// desktop's screen), with the program's resources, Czech texts and Qt host.
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", BIL_TEST_PLATFORM);
     const QString runtime = QDir::tempPath() + QStringLiteral("/bil-runtime-%1").arg(getuid());
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
