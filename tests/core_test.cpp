@@ -1,10 +1,12 @@
 // The statement's core without files: the sum rules, the completeness of
-// the header and the orderer, the statement text, the message functions.
+// the header and the orderer, the statement text, next year's statement from
+// last year's, the message functions.
 
 #include "model/completeness.h"
 #include "model/data.h"
 #include "model/document.h"
 #include "model/messages.h"
+#include "model/nextyear.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
@@ -201,6 +203,42 @@ TEST(BuildText, LinesThatDependOnValues)
         const std::vector<std::string> lines = Lines(text);
         ASSERT_EQ(lines.size(), 89u) << c.tag;
         EXPECT_EQ(lines[c.line], c.expected) << "tag " << c.tag << ", line " << c.line + 1;
+    }
+}
+
+TEST(CarryOver, MovesTheFiguresKeepsTheCompanyAndTheOrdererAndClearsTheYearsOwnData)
+{
+    // Every record carries a text and a number, as a hand-made file may.
+    CUzData last, next;
+    for (int tag = 1; tag <= kItemCount; ++tag) {
+        last.Item(tag).m_strValue = next.Item(tag).m_strValue = "text " + std::to_string(tag);
+        last.Item(tag).m_nNumber = next.Item(tag).m_nNumber = tag * 1000 - 60000;
+        if (tag != kOpinionTag)
+            next.EditItem(tag).m_edit.m_nMark = CUzMarkEdit::MarkSum;
+    }
+    enum What { Text, Number, Cleared, NoOpinion, NextYear, Zero, Moved };
+    const struct { int first, last; What what; } items[] = {
+        {1, 1, Text}, {2, 2, Number}, {3, 5, Text}, {6, 6, NextYear}, {7, 8, Text},
+        {9, 9, Cleared}, {10, 10, NoOpinion}, {113, 115, Text}, {116, 122, Cleared},
+        {123, 127, Text}, {128, 128, Number}, {129, 129, Text}, {130, 130, Cleared}, {131, 134, Text}};
+    const std::pair<std::string, std::string> years[] = {
+        {"2023", "2024"}, {" 1999 ", "2000"}, {"9999", "10000"}, {"2023/24", ""}, {"202", ""}, {"", ""}};
+    for (const auto& [year, following] : years) {
+        last.Item(6).m_strValue = year;
+        CarryOver(last, next);
+        for (const auto& [first, lastTag, what] : items)
+            for (int tag = first; tag <= lastTag; ++tag) {
+                const CUzItemBase& item = next.Item(tag);
+                const std::string text = what == Text ? last.Item(tag).m_strValue : what == NextYear ? following : "";
+                const std::int32_t number = what == Number ? last.Item(tag).m_nNumber : what == NoOpinion ? -1 : 0;
+                EXPECT_EQ(item.m_strValue, text) << tag;
+                EXPECT_EQ(item.m_nNumber, number) << tag;
+            }
+    }
+    for (int tag = kFirstFigureTag; tag <= kLastFigureTag; ++tag) {
+        EXPECT_EQ(next.Item(tag).m_strValue, "") << tag;
+        EXPECT_EQ(next.Item(tag).m_nNumber, tag % 2 ? 0 : last.Item(tag - 1).m_nNumber) << tag;
+        EXPECT_EQ(next.EditItem(tag).m_edit.m_nMark, CUzMarkEdit::MarkNone) << tag;
     }
 }
 
