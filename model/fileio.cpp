@@ -445,13 +445,32 @@ Outcome WriteInPlace(const Target& t, std::string_view bytes)
     return t.exists ? OverwriteInPlace(t, bytes) : WriteNewInPlace(t, bytes);
 }
 
-Outcome Replace(const std::string& path, std::string_view bytes)
+// Puts the temporary file in place of a name nothing takes: renameat2's
+// RENAME_NOREPLACE, or where the file system has none a hard link, which
+// fails on a taken name as well. 0, or the errno of the failure; ENOTSUP:
+// neither works here.
+int RenameNoReplace(const std::string& temp, const std::string& path)
+{
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (link(temp.c_str(), path.c_str()) != 0)
+        return errno == EEXIST ? EEXIST : ENOTSUP;
+    unlink(temp.c_str());
+    return 0;
+}
+
+Outcome Replace(const std::string& path, std::string_view bytes, Existing existing)
 {
     IgnoreFileSizeSignal();
+    const bool keep = existing == Existing::Keep;
     Target t;
     const Outcome examined = Examine(path, t);
     if (examined.result != WriteResult::Ok)
         return examined;
+    if (keep && t.exists) // a link left dangling is found when the name is taken
+        return Failed(WriteResult::OpenFailed, EEXIST);
     RemoveStale(t.prefix, [&](const std::string& entry) { return IsTempName(entry, t.name); });
     Fd fd;
     int error = 0;
@@ -466,10 +485,15 @@ Outcome Replace(const std::string& path, std::string_view bytes)
     }
     // Renamed while still locked, so no other save can have taken the
     // temporary file for a stale one and put its own in its place.
-    if (rename(temp.c_str(), t.path.c_str()) != 0) {
+    if (keep)
+        error = RenameNoReplace(temp, t.path);
+    else if (rename(temp.c_str(), t.path.c_str()) != 0)
         error = errno;
+    if (error != 0) {
         unlink(temp.c_str());
-        return Failed(WriteResult::WriteFailed, error);
+        if (error == ENOTSUP) // the exclusive create of a save in place then
+            return WriteInPlace(t, bytes);
+        return Failed(error == EEXIST ? WriteResult::OpenFailed : WriteResult::WriteFailed, error);
     }
     error = SyncFolderOf(t.prefix);
     if (!fd.Close() && error == 0)
@@ -479,9 +503,10 @@ Outcome Replace(const std::string& path, std::string_view bytes)
 
 } // namespace
 
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error)
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error,
+                        Existing existing)
 {
-    return Report(Replace(path, bytes), error);
+    return Report(Replace(path, bytes, existing), error);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept

@@ -81,7 +81,12 @@ inline constexpr int kNotRegularFile = -1;
 // A new file gets 0666 minus the umask; set-ID bits are never carried over.
 // Only regular files are written: anything else is OpenFailed. `error`, when
 // given, receives the errno of the failure (kNotRegularFile, 0 on success).
-WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error = nullptr);
+// With Existing::Keep a name that is taken (by a file, a folder, a link) is
+// OpenFailed with EEXIST, also when it is taken while the bytes are written:
+// the new file is put in place only where nothing is.
+enum class Existing { Replace, Keep };
+WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error = nullptr,
+                        Existing existing = Existing::Replace);
 
 // One file of a batch, replaced in two steps so that a batch syncs once.
 // Stage() writes the bytes into a new temporary file beside the target and

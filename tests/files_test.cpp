@@ -33,6 +33,10 @@ int g_fsyncsLeft = -1; // fsyncs of written files that still succeed; -1: all
 int g_folderSyncError = 0; // what a folder's fsync fails with; 0: it works
 bool g_failClose = false, g_failRename = false, g_failUnlink = false;
 useconds_t g_fsyncDelay = 0, g_renameDelay = 0; // room for another save
+// A file another program makes at the name a save is about to take, and what
+// renameat2 fails with (EINVAL: a file system without it; 0: it works).
+std::string g_takenBeforeRename;
+int g_renameat2Error = 0;
 std::size_t g_ioCap = 0; // most bytes one read or write moves; 0: all
 std::size_t g_largestAlloc = 0, g_allocLimit = SIZE_MAX;
 
@@ -61,6 +65,7 @@ void* Allocate(std::size_t size)
 extern "C" {
 int __real_close(int fd), __real_fsync(int fd), __real_unlink(const char* path);
 int __real_rename(const char* from, const char* to);
+int __real_renameat2(int, const char*, int, const char*, unsigned);
 ssize_t __real_read(int, void*, size_t), __real_write(int, const void*, size_t);
 ssize_t __real_pread(int, void*, size_t, off_t), __real_pwrite(int, const void*, size_t, off_t);
 int __wrap_close(int fd)
@@ -80,6 +85,12 @@ int __wrap_rename(const char* from, const char* to)
 {
     usleep(g_renameDelay);
     return g_failRename ? Fail(EIO) : __real_rename(from, to);
+}
+int __wrap_renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags)
+{
+    if (!g_takenBeforeRename.empty())
+        WriteFile(to, g_takenBeforeRename);
+    return g_renameat2Error ? Fail(g_renameat2Error) : __real_renameat2(fromDir, from, toDir, to, flags);
 }
 int __wrap_unlink(const char* path)
 {
@@ -484,6 +495,45 @@ TEST(Save, KeepsOwnerGroupModeAndLinksAndRefusesWhatItMayNotWrite)
     ChownToNobody(dir.Path());
     EXPECT_EQ(RunInChild([&] { return doc.Save() ? 100 : doc.m_nError; }, true), FileErrOpen);
     EXPECT_EQ(ReadFile(doc.m_strPath), "old");
+}
+
+TEST(Save, ANewFileThatMustNotReplaceAnyTakesNoNameThatIsTakenEvenAtTheLastMoment)
+{
+    TempDir dir;
+    ASSERT_EQ(symlink("nowhere.bil", dir.File("link.bil").c_str()), 0);
+    WriteFile(dir.File("there.bil"), "theirs");
+    const struct {
+        std::string name;
+        std::string taken; // by another program, right before the rename
+        int renameat2Error;
+        fileio::WriteResult result;
+    } cases[] = {
+        {"new.bil", "", 0, fileio::WriteResult::Ok},
+        {"new.bil", "theirs", 0, fileio::WriteResult::OpenFailed},
+        {"new.bil", "", EINVAL, fileio::WriteResult::Ok}, // a hard link instead
+        {"new.bil", "theirs", EINVAL, fileio::WriteResult::OpenFailed},
+        {std::string(250, 'n'), "", 0, fileio::WriteResult::Ok}, // in place: no temporary file
+        {"there.bil", "", 0, fileio::WriteResult::OpenFailed},
+        {"link.bil", "", 0, fileio::WriteResult::OpenFailed}, // a link, even to nothing
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File(c.name);
+        g_takenBeforeRename = c.taken;
+        g_renameat2Error = c.renameat2Error;
+        int error = 0;
+        EXPECT_EQ(fileio::ReplaceFile(path, "ours", &error, fileio::Existing::Keep), c.result) << c.name;
+        g_takenBeforeRename.clear();
+        g_renameat2Error = 0;
+        EXPECT_EQ(error, c.result == fileio::WriteResult::Ok ? 0 : EEXIST);
+        for (const std::string& name : Names(dir.Path()))
+            EXPECT_FALSE(name.ends_with(".bil-tmp")) << name;
+        if (c.name == "link.bil" || c.name == "there.bil")
+            continue;
+        EXPECT_EQ(ReadFile(path), c.taken.empty() ? "ours" : "theirs");
+        std::filesystem::remove(path);
+    }
+    EXPECT_EQ(ReadFile(dir.File("there.bil")), "theirs");
+    EXPECT_FALSE(FileExists(dir.File("nowhere.bil")));
 }
 
 TEST(Save, AKilledSaveLeavesOneTemporaryFileThatTheNextSaveRemoves)
