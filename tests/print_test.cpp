@@ -1,9 +1,11 @@
 // bil --pdf and --order-pdf as a script runs them, with no display, the PDF
-// read back by poppler's tools. The register takes no page over 150 kB.
+// read back by poppler's tools. The register takes no page over 150 kB. And
+// bil --next-year, which writes a new statement only where no file is.
 
 #include "model/catalogue.h"
 #include "model/cp1250.h"
 #include "model/document.h"
+#include "model/nextyear.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
@@ -238,4 +240,53 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(Shell("env -u DISPLAY " BIL_EXE " --version 2>&1 >/dev/full", &status), "bil: výstup nelze zapsat\n");
     EXPECT_EQ(status, 2);
+}
+
+TEST(NextYear, WritesTheNewStatementOnlyWhereNoFileIsAndSaysWhyNot)
+{
+    const TempDir dir;
+    const std::string last = dir.File("Účet 2023.bil"), next = dir.File("Účet 2024.bil");
+    const std::string bytes = EncodeRecords(ReadRecords("journey.records"));
+    WriteFile(last, bytes);
+    WriteFile(dir.File("damaged.bil"), "not a statement");
+    WriteFile(dir.File("there.bil"), "theirs");
+    ASSERT_EQ(link(last.c_str(), dir.File("linked.bil").c_str()), 0);
+    const struct {
+        std::string args;
+        int status;
+        std::string message;
+    } cases[] = {
+        {"--next-year " + Quoted(dir.File("chybí.bil")) + " NEW", 1, Utf8(ReadResultText(ReadResult::Missing))},
+        {"--next-year " + Quoted(dir.File("damaged.bil")) + " NEW", 1, Utf8(ReadResultText(ReadResult::Damaged))},
+        {"--next-year LAST " + Quoted(dir.File("there.bil")), 2, "soubor už existuje"},
+        {"--next-year LAST " + Quoted(dir.File("linked.bil")), 2, "by přepsal loňský"},
+        {"--next-year LAST " + Quoted(dir.File("účet 2023.bil")), 2, "by přepsal loňský"},
+        {"--next-year LAST " + Quoted(dir.File("chybí/new.bil")), 2, "Chyba otevření souboru – Složka"},
+        {"--next-year --pdf NEW LAST NEW", 2, "nelze spojit s volbou --pdf"},
+        {"--next-year LAST", 2, "zadejte loňský a nový soubor výkazu"},
+    };
+    for (const auto& c : cases) {
+        std::string args = c.args;
+        for (const auto& [name, path] : {std::pair{"NEW", next}, std::pair{"LAST", last}})
+            for (std::size_t at; (at = args.find(name)) != std::string::npos;)
+                args.replace(at, std::string(name).size(), Quoted(path));
+        int status = -1;
+        const std::string err = Bil(args, status);
+        EXPECT_EQ(status, c.status) << args;
+        EXPECT_NE(err.find(c.message), std::string::npos) << args << "\n" << err;
+        EXPECT_FALSE(FileExists(next)) << args;
+    }
+    EXPECT_EQ(ReadFile(last), bytes);
+    EXPECT_EQ(ReadFile(dir.File("there.bil")), "theirs");
+    // Written: the carry-over of last year's, nothing said.
+    int status = -1;
+    EXPECT_EQ(Bil("--next-year " + Quoted(last) + " " + Quoted(next), status, "umask 027; "), "");
+    EXPECT_EQ(status, 0);
+    CUzData read, made;
+    ASSERT_EQ(ReadStatementFile(last, read), ReadResult::Ok);
+    CarryOver(read, made);
+    std::string expected;
+    made.WriteItems(expected);
+    EXPECT_EQ(ReadFile(next), expected);
+    EXPECT_EQ(std::filesystem::status(next).permissions(), std::filesystem::perms(0640));
 }
