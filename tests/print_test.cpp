@@ -5,7 +5,6 @@
 #include "model/catalogue.h"
 #include "model/cp1250.h"
 #include "model/document.h"
-#include "model/nextyear.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
@@ -204,6 +203,7 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     WriteFile(in, EncodeRecords(records));
     WriteFile(dir.File("damaged.bil"), "not a statement");
     std::filesystem::create_directory(dir.File("folder"));
+    ASSERT_EQ(link(in.c_str(), dir.File("linked.bil").c_str()), 0);
     const struct {
         std::string args;
         int status;
@@ -220,6 +220,13 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         {"--tisk OUT IN", 2, "neznámá volba tisk"},
         {"IN --pdf", 2, "u volby --pdf chybí"},
         {"--pdf OUT IN", 2, "Chyba zápisu do souboru", "ulimit -f 8; "},
+        // The new statement is written where no file is, or nowhere.
+        {"--next-year " + Quoted(dir.File("damaged.bil")) + " OUT", 1, Utf8(ReadResultText(ReadResult::Damaged))},
+        {"--next-year IN " + Quoted(dir.File("folder")), 2, "soubor už existuje"},
+        {"--next-year IN " + Quoted(dir.File("linked.bil")), 2, "by přepsal loňský"},
+        {"--next-year IN " + Quoted(dir.File("chybí/nový.bil")), 2, "Chyba otevření souboru – Složka"},
+        {"--next-year --order-pdf OUT IN OUT", 2, "nelze spojit s volbou --order-pdf"},
+        {"--next-year IN", 2, "zadejte loňský a nový soubor výkazu"},
     };
     for (const auto& c : cases) {
         std::string args = c.args;
@@ -242,51 +249,13 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     EXPECT_EQ(status, 2);
 }
 
-TEST(NextYear, WritesTheNewStatementOnlyWhereNoFileIsAndSaysWhyNot)
+TEST_F(PrintPdf, NextYearIsLastYearsCarriedOverWithNothingSaid)
 {
-    const TempDir dir;
-    const std::string last = dir.File("Účet 2023.bil"), next = dir.File("Účet 2024.bil");
-    const std::string bytes = EncodeRecords(ReadRecords("journey.records"));
-    WriteFile(last, bytes);
-    WriteFile(dir.File("damaged.bil"), "not a statement");
-    WriteFile(dir.File("there.bil"), "theirs");
-    ASSERT_EQ(link(last.c_str(), dir.File("linked.bil").c_str()), 0);
-    const struct {
-        std::string args;
-        int status;
-        std::string message;
-    } cases[] = {
-        {"--next-year " + Quoted(dir.File("chybí.bil")) + " NEW", 1, Utf8(ReadResultText(ReadResult::Missing))},
-        {"--next-year " + Quoted(dir.File("damaged.bil")) + " NEW", 1, Utf8(ReadResultText(ReadResult::Damaged))},
-        {"--next-year LAST " + Quoted(dir.File("there.bil")), 2, "soubor už existuje"},
-        {"--next-year LAST " + Quoted(dir.File("linked.bil")), 2, "by přepsal loňský"},
-        {"--next-year LAST " + Quoted(dir.File("účet 2023.bil")), 2, "by přepsal loňský"},
-        {"--next-year LAST " + Quoted(dir.File("chybí/new.bil")), 2, "Chyba otevření souboru – Složka"},
-        {"--next-year --pdf NEW LAST NEW", 2, "nelze spojit s volbou --pdf"},
-        {"--next-year LAST", 2, "zadejte loňský a nový soubor výkazu"},
-    };
-    for (const auto& c : cases) {
-        std::string args = c.args;
-        for (const auto& [name, path] : {std::pair{"NEW", next}, std::pair{"LAST", last}})
-            for (std::size_t at; (at = args.find(name)) != std::string::npos;)
-                args.replace(at, std::string(name).size(), Quoted(path));
-        int status = -1;
-        const std::string err = Bil(args, status);
-        EXPECT_EQ(status, c.status) << args;
-        EXPECT_NE(err.find(c.message), std::string::npos) << args << "\n" << err;
-        EXPECT_FALSE(FileExists(next)) << args;
-    }
-    EXPECT_EQ(ReadFile(last), bytes);
-    EXPECT_EQ(ReadFile(dir.File("there.bil")), "theirs");
-    // Written: the carry-over of last year's, nothing said.
+    WriteFile(in, EncodeRecords(records));
     int status = -1;
-    EXPECT_EQ(Bil("--next-year " + Quoted(last) + " " + Quoted(next), status, "umask 027; "), "");
+    EXPECT_EQ(Bil("--next-year " + Quoted(in) + " " + Quoted(out), status), "");
     EXPECT_EQ(status, 0);
-    CUzData read, made;
-    ASSERT_EQ(ReadStatementFile(last, read), ReadResult::Ok);
-    CarryOver(read, made);
-    std::string expected;
-    made.WriteItems(expected);
-    EXPECT_EQ(ReadFile(next), expected);
-    EXPECT_EQ(std::filesystem::status(next).permissions(), std::filesystem::perms(0640));
+    CUzData made;
+    ASSERT_EQ(ReadStatementFile(out, made), ReadResult::Ok);
+    EXPECT_TRUE(made.Item(6).m_strValue == "2024" && made.Item(12).m_nNumber == 7000 && made.Item(11).m_nNumber == 0);
 }
