@@ -121,7 +121,7 @@ void CEditCtrl::contextMenuEvent(QContextMenuEvent* event)
     const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
     for (QAction* action : menu->actions()) {
         if (m_onPaste && action->text().section(u'\t', 0, 0) == paste) {
-            disconnect(action, &QAction::triggered, this, &QLineEdit::paste);
+            disconnect(action, &QAction::triggered, this, nullptr);
             connect(action, &QAction::triggered, this, [this] {
                 if (!OfferPaste())
                     QLineEdit::paste();
