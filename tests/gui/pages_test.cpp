@@ -98,6 +98,10 @@ TEST_F(WizardTest, ANewStatementFromLastYearsWritesNoFileButTheDraft)
         EXPECT_FALSE(button->isEnabled()); // no name, then one that exists
         Browse(1008, name);
     }
+    WriteFile(next, ""); // taken meanwhile: Next loads it instead
+    button->click();
+    ASSERT_TRUE(!button->isEnabled() && std::filesystem::remove(next));
+    Browse(1008, next);
     // Its own name and a damaged file refused, a cancel, then last year's.
     for (const std::string& chosen : {dir.File("účet 2024.bil"), dir.File("damaged.bil"), std::string(), last}) {
         ASSERT_TRUE(ActiveIndex() == PageFile && button->isEnabled());
@@ -113,6 +117,9 @@ TEST_F(WizardTest, ANewStatementFromLastYearsWritesNoFileButTheDraft)
     EXPECT_EQ(Edit(1021)->text() + Active()->Control<QComboBox>(1028)->currentText(), "2024");
     EXPECT_EQ(g_doc.m_data.Item(12).m_nNumber, 7000);
     EXPECT_TRUE(FileExists(DraftFileFor(next)) && !FileExists(next) && ReadFile(last) == bytes);
+    host.answers = {IDYES}; // back to the first page: Next starts the new statement empty
+    Back(), Next();
+    EXPECT_EQ(g_doc.m_data.Item(12).m_nNumber, 0);
 }
 
 TEST_F(WizardTest, AColumnPastedDownTheYearOrNotAtAll)
