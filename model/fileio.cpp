@@ -448,7 +448,8 @@ Outcome WriteInPlace(const Target& t, std::string_view bytes)
 // Puts the temporary file in place of a name nothing takes: renameat2's
 // RENAME_NOREPLACE, or where the file system has none a hard link, which
 // fails on a taken name as well. 0, or the errno of the failure; ENOTSUP:
-// neither works here.
+// neither worked (a taken name included), for the exclusive create in place
+// to find out.
 int RenameNoReplace(const std::string& temp, const std::string& path)
 {
     if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
@@ -456,7 +457,7 @@ int RenameNoReplace(const std::string& temp, const std::string& path)
     if (errno != EINVAL && errno != ENOSYS)
         return errno;
     if (link(temp.c_str(), path.c_str()) != 0)
-        return errno == EEXIST ? EEXIST : ENOTSUP;
+        return ENOTSUP;
     unlink(temp.c_str());
     return 0;
 }

@@ -140,7 +140,6 @@ QString PastedAmount(const QString& cell, QString& plain)
     std::int32_t value = 0;
     if (!ParseInt32(plain.toStdString(), value))
         return QStringLiteral("má číslo mimo rozsah od -2147483648 do 2147483647");
-    plain = QString::number(value);
     return {};
 }
 

@@ -105,7 +105,6 @@ const std::string& StatementFileFilter()
 void CUzPageFile::OnBrowse()
 {
     BrowseFileName(g_doc.m_strPath, LoadText(10030), StatementFileFilter(), ".BIL");
-    m_bFromLastYear = false;
     UpdateData(false);
 }
 

@@ -226,7 +226,7 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         {"--next-year IN " + Quoted(dir.File("linked.bil")), 2, "by přepsal loňský"},
         {"--next-year IN " + Quoted(dir.File("chybí/nový.bil")), 2, "Chyba otevření souboru – Složka"},
         {"--next-year --order-pdf OUT IN OUT", 2, "nelze spojit s volbou --order-pdf"},
-        {"--next-year IN", 2, "zadejte loňský a nový soubor výkazu"},
+        {"--next-year IN", 2, "zadejte loňský a nový soubor výkazu"}, {"--next-year '' OUT", 2, "prázdné"},
     };
     for (const auto& c : cases) {
         std::string args = c.args;
