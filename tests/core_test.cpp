@@ -221,7 +221,7 @@ TEST(CarryOver, MovesTheFiguresKeepsTheCompanyAndTheOrdererAndClearsTheYearsOwnD
         what += "CM";
     what += "TTTCCCCCCC" "TTTTTNTCTTTT";
     for (const auto& [year, following] : {std::pair{"2023", "2024"}, {" 1999 ", "2000"}, {"9999", "10000"},
-                                          {"2023/24", ""}, {"2O23", ""}, {"", ""}}) {
+                                          {"2023/24", ""}, {"2O23", ""}, {"202", ""}, {"", ""}}) {
         last.Item(6).m_strValue = year;
         CarryOver(last, next);
         for (int tag = 1; tag <= kItemCount; ++tag) {

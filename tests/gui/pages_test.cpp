@@ -133,7 +133,7 @@ TEST_F(WizardTest, AColumnPastedDownTheYearOrNotAtAll)
     } cases[] = {
         {1062, "1 234\n\u22125\n 7\u00a0000\u202f000 \n", "0,0,1234,0,-5,0,7000000,0"},
         {1060, "10\t9\r\n20\t19\r\n", "10,9,20,19,0,0,0,0"},
-        {1060, "1 234\n", "1 234,0,0,0,0,0,0,0"}, // one line: as into any edit
+        {1060, "1 234\r\n", "1 234,0,0,0,0,0,0,0"}, // one line: as into any edit
         {1061, "1\n10\t9", "2. řádek schránky má víc čísel, než je od tohoto pole sloupců"},
         {1060, "5\n12 34\n", "2. řádek schránky není celé číslo"},
         {1060, "1\n2147483648", "2. řádek schránky má číslo mimo rozsah od -2147483648 do 2147483647"},
