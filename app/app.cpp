@@ -32,8 +32,12 @@ void CBilDlgPages::OnPageLeft(int from, int to)
         return;
     if (to == PageFile)
         m_pDraft->Discard(); // back to the choice of a file: the changes are given up
-    else if (from == PageFile)
-        m_pDraft->Open(g_doc); // the statement loaded may have one waiting
+    else if (from == PageFile) {
+        // The statement loaded may have one waiting; one made from last
+        // year's is kept at once, as if a page had been left.
+        if (!m_pDraft->Open(g_doc) && m_pageFile.m_bFromLastYear)
+            m_pDraft->Write(g_doc);
+    }
     else if (from != PageErrors && from != PageText)
         m_pDraft->Write(g_doc); // the page's fields have been taken over
 }

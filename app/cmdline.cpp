@@ -4,6 +4,7 @@
 #include "model/cp1250.h"
 #include "model/document.h"
 #include "model/messages.h"
+#include "model/nextyear.h"
 #include "pages/textpage.h"
 #include "print/print.h"
 
@@ -11,16 +12,19 @@
 #include <QDir>
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QString kUsage = QStringLiteral("Použití: bil [VÝKAZ.bil]\n"
                                       "         bil --pdf VÝSTUP.pdf VÝKAZ.bil\n"
-                                      "         bil --order-pdf VÝSTUP.pdf VÝKAZ.bil\n");
+                                      "         bil --order-pdf VÝSTUP.pdf VÝKAZ.bil\n"
+                                      "         bil --next-year LOŇSKÝ.bil NOVÝ.bil\n");
 
 const QString kHelp = QStringLiteral(
     "\n"
@@ -32,11 +36,17 @@ const QString kHelp = QStringLiteral(
     "Volby:\n"
     "  --pdf VÝSTUP.pdf        zapsat výkaz jako PDF pro sbírku listin, bez okna\n"
     "  --order-pdf VÝSTUP.pdf  zapsat objednávku zveřejnění jako PDF, bez okna\n"
+    "  --next-year LOŇSKÝ.bil NOVÝ.bil\n"
+    "                          založit nový výkaz z loňského, bez okna: loňský\n"
+    "                          Běžný rok je nový Minulý rok, firma, auditor\n"
+    "                          a objednavatel zůstanou; NOVÝ.bil nesmí existovat\n"
     "  -h, --help              vypsat tuto nápovědu\n"
     "  -v, --version           vypsat verzi programu\n"
     "\n"
     "Návratový kód s volbou --pdf nebo --order-pdf: 0 PDF je zapsáno, 1 výkaz\n"
-    "nelze přečíst, 2 chybně zadané volby nebo PDF nelze zapsat.\n");
+    "nelze přečíst, 2 chybně zadané volby nebo PDF nelze zapsat. S volbou\n"
+    "--next-year: 0 nový výkaz je zapsán, 1 loňský výkaz nelze přečíst,\n"
+    "2 chybně zadané volby, NOVÝ.bil už existuje nebo ho nelze zapsat.\n");
 
 bool Print(const QString& text)
 {
@@ -91,6 +101,65 @@ CommandLine Usage(const QString& error)
     return cmd;
 }
 
+// --next-year LAST NEW, alone: it writes a statement, which no other action
+// may be mixed with.
+CommandLine ParseNextYear(const QCommandLineParser& parser)
+{
+    const QStringList names = parser.optionNames();
+    for (const QString& name : names)
+        if (name != QLatin1String("next-year"))
+            return Usage(QStringLiteral("volbu --next-year nelze spojit s volbou --%1").arg(name));
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 2)
+        return Usage(QStringLiteral("zadejte loňský a nový soubor výkazu"));
+    CommandLine cmd;
+    cmd.action = CommandLine::Action::NextYear;
+    if (files[0].isEmpty() || files[1].isEmpty())
+        return Usage(QStringLiteral("jméno souboru je prázdné"));
+    if (!FileNameBytes(files[0], cmd.statement) || !FileNameBytes(files[1], cmd.output))
+        return Usage(QStringLiteral("jméno souboru obsahuje znak, který systém souborů neumí zapsat"));
+    return cmd;
+}
+
+// Writes next year's statement made from last year's; no Qt application is
+// needed. The new file never replaces one that is there, even one that
+// appears while it is written.
+int RunNextYear(const CommandLine& cmd)
+{
+    const QString last = FileNameText(cmd.statement), next = FileNameText(cmd.output);
+    const QString taken = next + QStringLiteral(": soubor už existuje, nový výkaz by ho přepsal");
+    struct stat st;
+    if (SameFile(cmd.output, cmd.statement)) {
+        Error(next + QStringLiteral(": nový výkaz by přepsal loňský"));
+        return 2;
+    }
+    if (lstat(cmd.output.c_str(), &st) == 0) {
+        Error(taken);
+        return 2;
+    }
+    CUzData read, made;
+    if (const ReadResult result = ReadStatementFile(cmd.statement, read); result != ReadResult::Ok) {
+        Error(last + QStringLiteral(": ") + Utf(ReadResultText(result)));
+        return 1;
+    }
+    CarryOver(read, made);
+    std::string bytes;
+    made.WriteItems(bytes);
+    int error = 0;
+    const fileio::WriteResult result =
+        fileio::ReplaceFile(cmd.output, bytes, &error, fileio::Mode::NewOnly);
+    if (result == fileio::WriteResult::Ok)
+        return 0;
+    if (error == EEXIST) {
+        Error(taken);
+    } else {
+        // As the wizard says it: the message, then the file and why.
+        const int id = result == fileio::WriteResult::OpenFailed ? 10006 : 10010;
+        Error(Utf(FileErrorText(id, cmd.output, error)));
+    }
+    return 2;
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments)
@@ -99,8 +168,9 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption orderPdf(QStringLiteral("order-pdf"), QString(), QStringLiteral("VÝSTUP"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
+    const QCommandLineOption nextYear(QStringLiteral("next-year"));
     QCommandLineParser parser;
-    parser.addOptions({pdf, orderPdf, help, version});
+    parser.addOptions({pdf, orderPdf, help, version, nextYear});
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
             return Usage(QStringLiteral("neznámá volba %1").arg(parser.unknownOptionNames().first()));
@@ -112,6 +182,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         cmd.action = parser.isSet(help) ? CommandLine::Action::Help : CommandLine::Action::Version;
         return cmd;
     }
+    if (parser.isSet(nextYear))
+        return ParseNextYear(parser);
     QStringList outputs = parser.values(pdf);
     if (!outputs.isEmpty())
         cmd.action = CommandLine::Action::StatementPdf;
@@ -155,6 +227,8 @@ int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
         Error(QStringLiteral("výstup nelze zapsat"));
         return 2;
     }
+    if (cmd.action == CommandLine::Action::NextYear)
+        return RunNextYear(cmd);
     const QString out = FileNameText(cmd.output), in = FileNameText(cmd.statement);
     if (SameFile(cmd.output, cmd.statement)) {
         Error(QStringLiteral("%1: soubor PDF nemůže nahradit výkaz").arg(out));

@@ -1,8 +1,9 @@
 #pragma once
 // The command line, read before any window exists. Without options the
 // wizard starts, with the statement file named, if any; --pdf and
-// --order-pdf write a PDF, --help and --version say what the program is,
-// all without a window.
+// --order-pdf write a PDF, --next-year starts next year's statement from
+// last year's, --help and --version say what the program is, all without a
+// window.
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,7 @@ struct CommandLine {
         Version,
         StatementPdf, // --pdf OUT STATEMENT
         OrderPdf,     // --order-pdf OUT STATEMENT
+        NextYear,     // --next-year STATEMENT OUT: last year's, then the new one
         Usage,        // the arguments are wrong: `error` says how
     };
     Action action = Action::Wizard;
@@ -30,5 +32,6 @@ CommandLine ParseCommandLine(const QStringList& arguments);
 // Carries out an action other than the wizard, without a window and without
 // a display; the exit status: 0 written (or help and version shown), 1 the
 // statement could not be read (nothing created), 2 wrong arguments or the PDF
-// not written (nothing left at the output's name).
+// not written (nothing left at the output's name), or the new statement's
+// name taken already or not written.
 int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv);

@@ -3,16 +3,20 @@
 #include "framework/text.h"
 #include "framework/wizard.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -154,6 +158,37 @@ void CEditCtrl::focusInEvent(QFocusEvent* event)
     // does too, as in a dialog, so that typing replaces the figure.
     if (event->reason() == Qt::ActiveWindowFocusReason && !hasSelectedText())
         selectAll();
+}
+
+bool CEditCtrl::OfferPaste()
+{
+    return m_onPaste && !isReadOnly() && m_onPaste(QGuiApplication::clipboard()->text());
+}
+
+void CEditCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Paste) && OfferPaste())
+        return;
+    QLineEdit::keyPressEvent(event);
+}
+
+void CEditCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's paste (translated, with its shortcut after a tab) takes the
+    // way Ctrl+V takes.
+    const QString paste = QCoreApplication::translate("QLineEdit", "&Paste");
+    for (QAction* action : menu->actions()) {
+        if (m_onPaste && action->text().section(u'\t', 0, 0) == paste) {
+            disconnect(action, &QAction::triggered, this, nullptr);
+            connect(action, &QAction::triggered, this, [this] {
+                if (!OfferPaste())
+                    QLineEdit::paste();
+            });
+        }
+    }
+    menu->popup(event->globalPos());
 }
 
 namespace {

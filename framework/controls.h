@@ -27,18 +27,26 @@ QSize DialogBaseUnits(const QFont& font);
 QRect DluToPixels(const QFont& font, int x, int y, int w, int h);
 
 // A single-line edit that lets its owner adjust it right before it paints
-// (used to colour marked figures).
+// (used to colour marked figures) and take over pasting.
 class CEditCtrl : public QLineEdit {
 public:
     using QLineEdit::QLineEdit;
     std::function<void(CEditCtrl&)> m_beforePaint;
+    // Offered the clipboard's text when Ctrl+V or the context menu pastes
+    // into an editable field; false lets the edit paste it itself.
+    std::function<bool(const QString&)> m_onPaste;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     // A read-only field looks like one: the window's colour, no focus frame.
     void initStyleOption(QStyleOptionFrame* option) const override;
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+
+private:
+    bool OfferPaste();
 };
 
 // Controls of one dialog, by id.

@@ -377,7 +377,7 @@ bool CUzDraft::Write(const CUzDocument& doc)
     if (unchanged == m_written)
         return true;
     int error = 0;
-    if (fileio::ReplaceFile(m_file, bytes, &error, fileio::Access::Private) != fileio::WriteResult::Ok) {
+    if (fileio::ReplaceFile(m_file, bytes, &error, fileio::Mode::Private) != fileio::WriteResult::Ok) {
         TellOnce(cp1250::Literal("Rozpracovaný stav výkazu nelze uložit do ") + Shown(m_file) +
                  ": " + FileErrorReason(error));
         return false;

@@ -196,7 +196,7 @@ struct Target {
     struct stat st {};
 };
 
-Outcome Examine(const std::string& path, Access access, Target& t)
+Outcome Examine(const std::string& path, Mode mode, Target& t)
 {
     if (path.empty())
         return Failed(WriteResult::OpenFailed, ENOENT);
@@ -204,7 +204,7 @@ Outcome Examine(const std::string& path, Access access, Target& t)
     struct stat lst;
     const bool named = lstat(path.c_str(), &lst) == 0;
     const bool link = named && S_ISLNK(lst.st_mode);
-    if (link && access == Access::Shared) {
+    if (link && mode != Mode::Private) {
         if (char* real = realpath(path.c_str(), nullptr)) {
             t.path = real;
             std::free(real);
@@ -213,7 +213,7 @@ Outcome Examine(const std::string& path, Access access, Target& t)
     const std::size_t slash = t.path.find_last_of('/');
     t.prefix = slash == std::string::npos ? std::string() : t.path.substr(0, slash + 1);
     t.name = t.path.substr(t.prefix.size());
-    if (access == Access::Private) {
+    if (mode == Mode::Private) {
         // The name, not what a link there names: the rename replaces a link.
         if (!named || link)
             return !named && errno != ENOENT ? Failed(WriteResult::OpenFailed, errno) : kOk;
@@ -339,10 +339,10 @@ enum class TempStep { Written, InPlace, Failed };
 // private file's: 0600). On Written `fd` is open and locked. InPlace: no
 // temporary file can stand in for the target here (none can be made, or it
 // could not keep the owner); never for a private file, which fails instead.
-TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Access access, Fd& fd,
+TempStep WriteTemp(const Target& t, std::string_view bytes, bool sync, Mode mode, Fd& fd,
                    std::string& temp, int& error)
 {
-    const bool shared = access == Access::Shared;
+    const bool shared = mode != Mode::Private;
     if (shared && t.exists && t.st.st_nlink > 1)
         return TempStep::InPlace; // a rename would part the links
     fd = CreateTemp(t, temp);
@@ -464,18 +464,38 @@ Outcome WriteInPlace(const Target& t, std::string_view bytes)
     return t.exists ? OverwriteInPlace(t, bytes) : WriteNewInPlace(t, bytes);
 }
 
-Outcome Replace(const std::string& path, std::string_view bytes, Access access)
+// Puts the temporary file in place of a name nothing takes: renameat2's
+// RENAME_NOREPLACE, or where the file system has none a hard link, which
+// fails on a taken name as well. 0, or the errno of the failure; ENOTSUP:
+// neither worked (a taken name included), for the exclusive create in place
+// to find out.
+int RenameNoReplace(const std::string& temp, const std::string& path)
+{
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    if (link(temp.c_str(), path.c_str()) != 0)
+        return ENOTSUP;
+    unlink(temp.c_str());
+    return 0;
+}
+
+Outcome Replace(const std::string& path, std::string_view bytes, Mode mode)
 {
     IgnoreFileSizeSignal();
+    const bool keep = mode == Mode::NewOnly;
     Target t;
-    const Outcome examined = Examine(path, access, t);
+    const Outcome examined = Examine(path, mode, t);
     if (examined.result != WriteResult::Ok)
         return examined;
+    if (keep && t.exists) // a link left dangling is found when the name is taken
+        return Failed(WriteResult::OpenFailed, EEXIST);
     RemoveStaleTempsOf(t.path);
     Fd fd;
     int error = 0;
     std::string temp;
-    switch (WriteTemp(t, bytes, true, access, fd, temp, error)) {
+    switch (WriteTemp(t, bytes, true, mode, fd, temp, error)) {
     case TempStep::InPlace:
         return WriteInPlace(t, bytes);
     case TempStep::Failed:
@@ -485,10 +505,15 @@ Outcome Replace(const std::string& path, std::string_view bytes, Access access)
     }
     // Renamed while still locked, so no other save can have taken the
     // temporary file for a stale one and put its own in its place.
-    if (rename(temp.c_str(), t.path.c_str()) != 0) {
+    if (keep)
+        error = RenameNoReplace(temp, t.path);
+    else if (rename(temp.c_str(), t.path.c_str()) != 0)
         error = errno;
+    if (error != 0) {
         unlink(temp.c_str());
-        return Failed(WriteResult::WriteFailed, error);
+        if (error == ENOTSUP) // the exclusive create of a save in place then
+            return WriteInPlace(t, bytes);
+        return Failed(error == EEXIST ? WriteResult::OpenFailed : WriteResult::WriteFailed, error);
     }
     error = SyncFolderOf(t.prefix);
     if (!fd.Close() && error == 0)
@@ -499,9 +524,9 @@ Outcome Replace(const std::string& path, std::string_view bytes, Access access)
 } // namespace
 
 WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error,
-                        Access access)
+                        Mode mode)
 {
-    return Report(Replace(path, bytes, access), error);
+    return Report(Replace(path, bytes, mode), error);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept
@@ -526,13 +551,13 @@ WriteResult StagedFile::Stage(const std::string& path, std::string_view bytes, i
     IgnoreFileSizeSignal();
     Discard();
     Target t;
-    const Outcome examined = Examine(path, Access::Shared, t);
+    const Outcome examined = Examine(path, Mode::Shared, t);
     if (examined.result != WriteResult::Ok)
         return Report(examined, error);
     Fd fd;
     int failure = 0;
     std::string temp;
-    switch (WriteTemp(t, bytes, false, Access::Shared, fd, temp, failure)) {
+    switch (WriteTemp(t, bytes, false, Mode::Shared, fd, temp, failure)) {
     case TempStep::InPlace:
         return Report(WriteInPlace(t, bytes), error);
     case TempStep::Failed:

@@ -86,9 +86,12 @@ inline constexpr int kNotRegularFile = -1;
 // name is never followed: a link there is replaced, not written through,
 // and another owner's file is refused (EPERM). The file gets mode 0600, and
 // it is never written in place.
-enum class Access { Shared, Private };
+// NewOnly: a name that is taken (by a file, a folder, a link) is OpenFailed
+// with EEXIST, also when it is taken while the bytes are written: the new
+// file is put in place only where nothing is.
+enum class Mode { Shared, Private, NewOnly };
 WriteResult ReplaceFile(const std::string& path, std::string_view bytes, int* error = nullptr,
-                        Access access = Access::Shared);
+                        Mode mode = Mode::Shared);
 
 // One file of a batch, replaced in two steps so that a batch syncs once.
 // Stage() writes the bytes into a new temporary file beside the target and

@@ -5,8 +5,12 @@
 #include "model/catalogue.h"
 #include "model/cp1250.h"
 #include "model/document.h"
+#include "model/messages.h"
 #include "pages/markedit.h"
 #include "res/dialogs.h"
+
+#include <QRegularExpression>
+#include <QStringList>
 
 #include <array>
 #include <deque>
@@ -117,6 +121,35 @@ const DialogTemplate& FigureDialog(int id, const char* caption, std::span<const 
     return b.dialog;
 }
 
+// A pasted amount as spreadsheets copy it: digit groups apart by a blank or
+// a no-break space, and either minus sign, which typed figures may not have.
+// Empty with the reason when it is none.
+QString PastedAmount(const QString& cell, QString& plain)
+{
+    static const QRegularExpression amount(
+        QStringLiteral("^[-+\u2212]?(\\d+|\\d{1,3}([ \u00A0\u202F]\\d{3})+)$"));
+    const QString s = cell.trimmed();
+    if (!amount.match(s).hasMatch())
+        return QStringLiteral("není celé číslo");
+    plain.clear();
+    for (QChar c : s)
+        if (c.isDigit() || c == u'-' || c == u'+')
+            plain += c;
+        else if (c == QChar(0x2212))
+            plain += u'-';
+    std::int32_t value = 0;
+    if (!ParseInt32(plain.toStdString(), value))
+        return QStringLiteral("má číslo mimo rozsah od -2147483648 do 2147483647");
+    return {};
+}
+
+void RefusePaste(const QString& why)
+{
+    std::string text;
+    ToCp1250(QStringLiteral("Nic nebylo vloženo: ") + why + u'.', text);
+    AppMessageBox(text, MB_ICONEXCLAMATION | MB_OK);
+}
+
 } // namespace
 
 CUzFigurePage::CUzFigurePage(int templateId, const char* caption, std::span<const FigureRow> rows)
@@ -141,6 +174,64 @@ void CUzFigurePage::DoDataExchange(CDataExchange& dx)
         DDX_Control(dx, row.previous, previous.m_edit);
         DDX_Text(dx, row.previous, previous.m_nNumber);
     }
+}
+
+bool CUzFigurePage::OnInitDialog()
+{
+    for (std::size_t k = 0; k < m_rows.size(); ++k) {
+        for (int year : {0, 1}) {
+            auto* edit = dynamic_cast<CEditCtrl*>(GetDlgItem(year ? m_rows[k].previous : m_rows[k].current));
+            if (edit)
+                edit->m_onPaste = [this, k, year](const QString& text) {
+                    Paste(k, year, text);
+                    return true;
+                };
+        }
+    }
+    return CUzDataPage::OnInitDialog();
+}
+
+void CUzFigurePage::Paste(std::size_t row, int year, const QString& text)
+{
+    const auto edit = [this](std::size_t k, int y) {
+        return static_cast<CEditCtrl*>(GetDlgItem(y ? m_rows[k].previous : m_rows[k].current));
+    };
+    QStringList lines = text.split(u'\n');
+    if (lines.size() > 1 && lines.back().isEmpty())
+        lines.removeLast(); // the last line's end
+    for (QString& line : lines)
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+    if (lines.size() == 1) {
+        edit(row, year)->insert(lines.front());
+        return;
+    }
+    if (std::size_t(lines.size()) > m_rows.size() - row) {
+        RefusePaste(QStringLiteral("ve schránce je víc řádků (%1), než kolik jich stránka má od tohoto "
+                                   "pole dolů (%2)")
+                        .arg(lines.size())
+                        .arg(m_rows.size() - row));
+        return;
+    }
+    std::vector<std::pair<CEditCtrl*, QString>> filled;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(u'\t');
+        QString why;
+        if (lines[i].trimmed().isEmpty())
+            why = QStringLiteral("je prázdný");
+        else if (cells.size() > 2 - year)
+            why = QStringLiteral("má víc čísel, než je od tohoto pole sloupců");
+        for (qsizetype c = 0; c < cells.size() && why.isEmpty(); ++c) {
+            filled.emplace_back(edit(row + std::size_t(i), year + int(c)), QString());
+            why = PastedAmount(cells[c], filled.back().second);
+        }
+        if (!why.isEmpty()) {
+            RefusePaste(QStringLiteral("%1. řádek schránky %2").arg(i + 1).arg(why));
+            return;
+        }
+    }
+    for (const auto& [field, amount] : filled)
+        field->setText(amount);
 }
 
 void CUzFigurePage::FocusItem(const CUzItemBase& item)

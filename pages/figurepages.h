@@ -4,9 +4,11 @@
 
 #include "pages/datapage.h"
 
+#include <cstddef>
 #include <span>
 
 class CUzItemBase;
+class QString;
 
 struct FigureRow {
     int label;    // static control with the line's label
@@ -21,9 +23,17 @@ public:
     CUzFigurePage(int dialogId, const char* caption, std::span<const FigureRow> rows);
 
     void DoDataExchange(CDataExchange& dx) override;
+    bool OnInitDialog() override;
 
     // Focuses the edit of a figure of this page, its text selected.
     void FocusItem(const CUzItemBase& item);
+
+    // Pasted into the figure of `year` (0 current, 1 previous) on `row`: one
+    // line as into any edit; more lines, as a spreadsheet copies a column,
+    // down that year's figures of the rows below, two numbers apart by a tab
+    // into both years. A bad line or too many lines paste nothing, and a
+    // message says why.
+    void Paste(std::size_t row, int year, const QString& text);
 
 private:
     std::span<const FigureRow> m_rows;

@@ -1,10 +1,12 @@
 // The statement's core without files: the sum rules, the completeness of
-// the header and the orderer, the statement text, the message functions.
+// the header and the orderer, the statement text, next year's statement from
+// last year's, the message functions.
 
 #include "model/completeness.h"
 #include "model/data.h"
 #include "model/document.h"
 #include "model/messages.h"
+#include "model/nextyear.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
@@ -202,6 +204,33 @@ TEST(BuildText, LinesThatDependOnValues)
         ASSERT_EQ(lines.size(), 89u) << c.tag;
         EXPECT_EQ(lines[c.line], c.expected) << "tag " << c.tag << ", line " << c.line + 1;
     }
+}
+
+TEST(CarryOver, MovesTheFiguresKeepsTheCompanyAndTheOrdererAndClearsTheYearsOwnData)
+{
+    CUzData last, next; // every record with a text and a number, as a hand-made file may have
+    for (int tag = 1; tag <= kItemCount; ++tag) {
+        last.Item(tag).m_strValue = next.Item(tag).m_strValue = std::to_string(tag);
+        last.Item(tag).m_nNumber = next.Item(tag).m_nNumber = -tag;
+    }
+    next.EditItem(11).m_edit.m_nMark = CUzMarkEdit::MarkSum;
+    // Per tag: T text and N number kept, Y the year after, O no opinion, C
+    // cleared; figures: 0 this year, M last year's current year moved.
+    std::string what = "TNTTTYTTCO";
+    for (int line = 0; line < 51; ++line)
+        what += "CM";
+    what += "TTTCCCCCCC" "TTTTTNTCTTTT";
+    for (const auto& [year, following] : {std::pair{"2023", "2024"}, {" 1999 ", "2000"}, {"9999", "10000"},
+                                          {"2023/24", ""}, {"2O23", ""}, {"202", ""}, {"", ""}}) {
+        last.Item(6).m_strValue = year;
+        CarryOver(last, next);
+        for (int tag = 1; tag <= kItemCount; ++tag) {
+            const char w = what[std::size_t(tag - 1)];
+            EXPECT_EQ(next.Item(tag).m_strValue, w == 'T' ? last.Item(tag).m_strValue : w == 'Y' ? following : "") << tag;
+            EXPECT_EQ(next.Item(tag).m_nNumber, w == 'N' ? -tag : w == 'M' ? 1 - tag : w == 'O' ? -1 : 0) << tag;
+        }
+    }
+    EXPECT_EQ(next.EditItem(11).m_edit.m_nMark, CUzMarkEdit::MarkNone);
 }
 
 TEST(Messages, StringTableQuestionsAndTheFileDialog)

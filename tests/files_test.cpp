@@ -33,6 +33,10 @@ int g_fsyncsLeft = -1; // fsyncs of written files that still succeed; -1: all
 int g_folderSyncError = 0; // what a folder's fsync fails with; 0: it works
 bool g_failClose = false, g_failRename = false, g_failUnlink = false;
 useconds_t g_fsyncDelay = 0, g_renameDelay = 0; // room for another save
+// A file another program makes at the name a no-replace rename is about to
+// take, and what renameat2 fails with (EINVAL: a file system without it).
+std::string g_takenBeforeRename;
+int g_renameat2Error = 0;
 std::size_t g_ioCap = 0; // most bytes one read or write moves; 0: all
 std::size_t g_largestAlloc = 0, g_allocLimit = SIZE_MAX;
 
@@ -61,6 +65,7 @@ void* Allocate(std::size_t size)
 extern "C" {
 int __real_close(int fd), __real_fsync(int fd), __real_unlink(const char* path);
 int __real_rename(const char* from, const char* to);
+int __real_renameat2(int, const char*, int, const char*, unsigned);
 ssize_t __real_read(int, void*, size_t), __real_write(int, const void*, size_t);
 ssize_t __real_pread(int, void*, size_t, off_t), __real_pwrite(int, const void*, size_t, off_t);
 int __wrap_close(int fd)
@@ -80,6 +85,12 @@ int __wrap_rename(const char* from, const char* to)
 {
     usleep(g_renameDelay);
     return g_failRename ? Fail(EIO) : __real_rename(from, to);
+}
+int __wrap_renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags)
+{
+    if (!g_takenBeforeRename.empty())
+        WriteFile(to, g_takenBeforeRename);
+    return g_renameat2Error ? Fail(g_renameat2Error) : __real_renameat2(fromDir, from, toDir, to, flags);
 }
 int __wrap_unlink(const char* path)
 {
@@ -486,6 +497,27 @@ TEST(Save, KeepsOwnerGroupModeAndLinksAndRefusesWhatItMayNotWrite)
     ChownToNobody(dir.Path());
     EXPECT_EQ(RunInChild([&] { return doc.Save() ? 100 : doc.m_nError; }, true), FileErrOpen);
     EXPECT_EQ(ReadFile(doc.m_strPath), "old");
+}
+
+TEST(Save, ANewFileThatMayReplaceNoneTakesNoNameTakenEvenAtTheLastMoment)
+{
+    TempDir dir;
+    const std::string path = dir.File("new.bil"), longName = dir.File(std::string(250, 'n')); // in place
+    int error = -1;
+    const auto create = [&error](const std::string& at) {
+        return fileio::ReplaceFile(at, "ours", &error, fileio::Mode::NewOnly);
+    };
+    for (const auto& [renameError, taken] : {std::pair{0, ""}, {0, "theirs"}, {EINVAL, ""}, {EINVAL, "theirs"}}) {
+        g_takenBeforeRename = taken, g_renameat2Error = renameError;
+        EXPECT_EQ(create(path), *taken ? fileio::WriteResult::OpenFailed : fileio::WriteResult::Ok);
+        g_takenBeforeRename.clear(), g_renameat2Error = 0;
+        EXPECT_EQ(error, *taken ? EEXIST : 0);
+        EXPECT_EQ(ReadFile(path), *taken ? taken : "ours");
+        EXPECT_EQ(Names(dir.Path()).size(), 1u); // no temporary file left
+        unlink(path.c_str());
+    }
+    EXPECT_EQ(create(longName), fileio::WriteResult::Ok);
+    EXPECT_EQ(create(longName), fileio::WriteResult::OpenFailed);
 }
 
 TEST(Save, AKilledSaveLeavesOneTemporaryFileThatTheNextSaveRemoves)

@@ -1,5 +1,6 @@
 // bil --pdf and --order-pdf as a script runs them, with no display, the PDF
-// read back by poppler's tools. The register takes no page over 150 kB.
+// read back by poppler's tools. The register takes no page over 150 kB. And
+// bil --next-year, which writes a new statement only where no file is.
 
 #include "model/catalogue.h"
 #include "model/cp1250.h"
@@ -244,6 +245,7 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     WriteFile(in, EncodeRecords(records));
     WriteFile(dir.File("damaged.bil"), "not a statement");
     std::filesystem::create_directory(dir.File("folder"));
+    ASSERT_EQ(link(in.c_str(), dir.File("linked.bil").c_str()), 0);
     const struct {
         std::string args;
         int status;
@@ -262,6 +264,13 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         {"--tisk OUT IN", 2, "neznámá volba tisk"},
         {"IN --pdf", 2, "u volby --pdf chybí"},
         {"--pdf OUT IN", 2, "Chyba zápisu do souboru", "ulimit -f 8; "},
+        // The new statement is written where no file is, or nowhere.
+        {"--next-year " + Quoted(dir.File("damaged.bil")) + " OUT", 1, Utf8(ReadResultText(ReadResult::Damaged))},
+        {"--next-year IN " + Quoted(dir.File("folder")), 2, "soubor už existuje"},
+        {"--next-year IN " + Quoted(dir.File("linked.bil")), 2, "by přepsal loňský"},
+        {"--next-year IN " + Quoted(dir.File("chybí/nový.bil")), 2, "nový.bil: Složka už neexistuje."},
+        {"--next-year --order-pdf OUT IN OUT", 2, "nelze spojit s volbou --order-pdf"},
+        {"--next-year IN", 2, "zadejte loňský a nový soubor výkazu"}, {"--next-year '' OUT", 2, "prázdné"},
     };
     for (const auto& c : cases) {
         std::string args = c.args;
@@ -282,4 +291,15 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(Shell("env -u DISPLAY " BIL_EXE " --version 2>&1 >/dev/full", &status), "bil: výstup nelze zapsat\n");
     EXPECT_EQ(status, 2);
+}
+
+TEST_F(PrintPdf, NextYearIsLastYearsCarriedOverWithNothingSaid)
+{
+    WriteFile(in, EncodeRecords(records));
+    int status = -1;
+    EXPECT_EQ(Bil("--next-year " + Quoted(in) + " " + Quoted(out), status), "");
+    EXPECT_EQ(status, 0);
+    CUzData made;
+    ASSERT_EQ(ReadStatementFile(out, made), ReadResult::Ok);
+    EXPECT_TRUE(made.Item(6).m_strValue == "2024" && made.Item(12).m_nNumber == 7000 && made.Item(11).m_nNumber == 0);
 }

@@ -1,15 +1,17 @@
 // The pages one by one: what a page refuses and how, the error review page
-// and its colours, Finish and the files it writes, and the layout of every
-// page.
+// and its colours, Finish and the files it writes, the layout of every page;
+// a statement from last year's and a column pasted on a figure page.
 
 #include "wizard_fixture.h"
 
 #include "text/layout.h"
 
 #include <QAbstractItemView>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTextLayout>
 #include <private/qguiapplication_p.h>
@@ -80,6 +82,97 @@ TEST_F(WizardTest, ARefusedFieldKeepsThePageWithTheFieldFocused)
             EXPECT_TRUE(!c.prompt.empty() || g_doc.m_data.Item(c.tag).m_nNumber == c.number);
         }
     }
+}
+
+TEST_F(WizardTest, ANewStatementFromLastYearsWritesNoFileButTheDraft)
+{
+    const std::string last = dir.File("Účet 2023.bil"), next = dir.File("Účet 2024.bil");
+    const std::string bytes = EncodeRecords(ReadRecords("journey.records"));
+    WriteFile(last, bytes);
+    WriteFile(dir.File("damaged.bil"), "not a statement");
+    setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    CUzDraft draft;
+    sheet->m_pDraft = &draft;
+    g_doc.m_identity = fileio::IdentifyFile(last); // loaded before, as if
+    Open();
+    QPushButton* button = sheet->findChildren<QPushButton*>().last(); // left of Back
+    ASSERT_EQ(button->text(), QStringLiteral("Z &loňského…"));
+    for (const std::string& name : {std::string(), last, next}) {
+        EXPECT_FALSE(button->isEnabled()); // no name, then one that exists
+        Browse(1008, name);
+    }
+    WriteFile(next, ""); // taken meanwhile: Next loads it instead
+    button->click();
+    ASSERT_TRUE(!button->isEnabled() && std::filesystem::remove(next));
+    Browse(1008, next);
+    // Its own name and a damaged file refused, a cancel, then last year's.
+    for (const std::string& chosen : {dir.File("účet 2024.bil"), dir.File("damaged.bil"), std::string(), last}) {
+        ASSERT_TRUE(ActiveIndex() == PageFile && button->isEnabled());
+        host.files = {chosen};
+        button->click();
+        Settle();
+    }
+    EXPECT_EQ(host.proposal, dir.Path() + "/");
+    ASSERT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes[0].text, Windows1250("Loňský výkaz nemůže být soubor nového výkazu."));
+    EXPECT_TRUE(host.BoxId(1) == 10009 && host.boxes[1].style == MB_ICONEXCLAMATION);
+    ASSERT_EQ(ActiveIndex(), int(PageHlava));
+    EXPECT_EQ(Edit(1021)->text() + Active()->Control<QComboBox>(1028)->currentText(), "2024");
+    EXPECT_EQ(g_doc.m_data.Item(12).m_nNumber, 7000);
+    EXPECT_TRUE(FileExists(DraftFileFor(next)) && !FileExists(next) && ReadFile(last) == bytes);
+    EXPECT_FALSE(g_doc.m_identity.exists); // the new file is new at Finish
+    host.answers = {IDYES}; // back to the first page: Next starts the new statement empty
+    Back(), Next();
+    EXPECT_EQ(g_doc.m_data.Item(12).m_nNumber, 0);
+}
+
+TEST_F(WizardTest, AColumnPastedDownTheYearOrNotAtAll)
+{
+    const struct {
+        int field; // on the assets page, whose last four rows are shown
+        const char* clipboard;
+        std::string result; // those rows, both years, or why nothing was pasted
+    } cases[] = {
+        {1062, "1 234\n\u22125\n 7\u00a0000\u202f000 \n", "0,0,1234,0,-5,0,7000000,0"},
+        {1060, "10\t9\r\n20\t19\r\n", "10,9,20,19,0,0,0,0"},
+        {1060, "1 234\r\n", "1 234,0,0,0,0,0,0,0"}, // one line: as into any edit
+        {1061, "1\n10\t9", "2. řádek schránky má víc čísel, než je od tohoto pole sloupců"},
+        {1060, "5\n12 34\n", "2. řádek schránky není celé číslo"},
+        {1060, "1\n2147483648", "2. řádek schránky má číslo mimo rozsah od -2147483648 do 2147483647"},
+        {1060, "1\n\n2", "2. řádek schránky je prázdný"},
+        {1064, "1\n2\n3", "ve schránce je víc řádků (3), než kolik jich stránka má od tohoto pole dolů (2)"},
+    };
+    Open(PageAktiva);
+    for (const auto& [field, clipboard, result] : cases) {
+        g_doc.m_data.Reset();
+        Active()->UpdateData(false);
+        host.boxes.clear();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(clipboard));
+        Edit(field)->setFocus();
+        Edit(field)->selectAll();
+        QTest::keyClick(Edit(field), Qt::Key_V, Qt::ControlModifier);
+        QString figures = Edit(1060)->text();
+        for (int id = 1061; id < 1068; ++id)
+            figures += "," + Edit(id)->text();
+        const bool refused = result.find("schrán") != std::string::npos;
+        EXPECT_EQ(figures.toStdString(), refused ? "0,0,0,0,0,0,0,0" : result);
+        EXPECT_EQ(host.boxes.empty() ? "" : host.boxes[0].text,
+                  refused ? Windows1250("Nic nebylo vloženo: " + result + ".") : "");
+    }
+    // The context menu's Vložit pastes the same way, and only it, only so.
+    QGuiApplication::clipboard()->setText("1\nx\n");
+    host.boxes.clear();
+    QContextMenuEvent menuAt(QContextMenuEvent::Keyboard, QPoint(5, 5), Edit(1062)->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(Edit(1062), &menuAt);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu && menu->actions().size() > 5);
+    ASSERT_EQ(menu->actions()[5]->text(), QString::fromUtf8("&Vložit\tCtrl+V"));
+    for (QAction* action : menu->actions())
+        action->trigger();
+    menu->close();
+    EXPECT_EQ(Edit(1062)->text(), "0");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(host.boxes.back().text, Windows1250("Nic nebylo vloženo: 2. řádek schránky není celé číslo."));
 }
 
 TEST_F(WizardTest, ErrorPageListsWarnsAndPaintsTheMarks)
