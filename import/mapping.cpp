@@ -120,7 +120,6 @@ std::vector<Term> Parse(const Entry& e)
         if (!ok)
             BadTable(e.item, "not a row");
         terms.push_back(t);
-        sign = +1;
         wantOperand = false;
     }
     if (wantOperand)

@@ -1,53 +1,19 @@
 #include "import/official.h"
 
 #include <cstring>
-#include <string>
 
 namespace bilimport {
 
 namespace {
 
-struct Index {
-    std::array<std::array<const OfficialRow*, kMaxLine + 1>, kTableCount> byLine{};
-    std::vector<const OfficialRow*> parent; // by position in OfficialRows()
-};
+using ByLine = std::array<std::array<const OfficialRow*, kMaxLine + 1>, kTableCount>;
 
-const OfficialRow* ByMark(Table table, const char* mark)
+const ByLine& Index()
 {
-    for (const OfficialRow& r : OfficialRows())
-        if (r.table == table && std::strcmp(r.mark, mark) == 0)
-            return &r;
-    return nullptr;
-}
-
-// B.II.1. is inside B.II., B.II. inside B.; the top marks are inside the
-// grand total (the liabilities' B. and C. inside B.+C. first). The profit
-// and loss has no grand total: its results are differences, not parents.
-const OfficialRow* FindParent(const OfficialRow& row)
-{
-    const std::string mark = row.mark;
-    if (mark.empty() || mark[0] == '*')
-        return nullptr;
-    // B.+C. is a top row of its own, not a child of B.
-    const std::size_t last =
-        mark.find('+') == std::string::npos ? mark.find_last_of('.', mark.size() - 2) : std::string::npos;
-    if (last != std::string::npos)
-        return ByMark(row.table, mark.substr(0, last + 1).c_str());
-    if (row.table == Table::ProfitLoss)
-        return nullptr;
-    if (row.table == Table::Liabilities && (mark == "B." || mark == "C."))
-        return ByMark(row.table, "B.+C.");
-    return ByMark(row.table, "");
-}
-
-const Index& TheIndex()
-{
-    static const Index index = [] {
-        Index ix;
-        for (const OfficialRow& r : OfficialRows()) {
-            ix.byLine[static_cast<std::size_t>(r.table)][static_cast<std::size_t>(r.line)] = &r;
-            ix.parent.push_back(FindParent(r));
-        }
+    static const ByLine index = [] {
+        ByLine ix{};
+        for (const OfficialRow& r : OfficialRows())
+            ix[static_cast<std::size_t>(r.table)][static_cast<std::size_t>(r.line)] = &r;
         return ix;
     }();
     return index;
@@ -68,12 +34,7 @@ const OfficialRow* FindRow(Table table, int line)
 {
     if (line < 1 || line > kMaxLine)
         return nullptr;
-    return TheIndex().byLine[static_cast<std::size_t>(table)][static_cast<std::size_t>(line)];
-}
-
-const OfficialRow* ParentRow(const OfficialRow& row)
-{
-    return TheIndex().parent[static_cast<std::size_t>(&row - OfficialRows().data())];
+    return Index()[static_cast<std::size_t>(table)][static_cast<std::size_t>(line)];
 }
 
 const char* TableCode(Table table)

@@ -39,9 +39,6 @@ struct OfficialRow {
 std::span<const OfficialRow> OfficialRows();
 // The row with that line number, or null.
 const OfficialRow* FindRow(Table table, int line);
-// The row directly above in the sum structure (B.II. for B.II.1., the grand
-// total for A.), or null for the profit and loss's top rows and the totals.
-const OfficialRow* ParentRow(const OfficialRow& row);
 // "UA", "UD", "UB".
 const char* TableCode(Table table);
 // A mark as compared: blanks removed, upper case, a final dot added ("b. ii"

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <functional>
 
 namespace bilimport {
 
@@ -99,40 +98,6 @@ struct Work {
     std::int64_t value[kBilRowCount][2] = {}; // thousands
     bool adjustable[kBilRowCount] = {};
 };
-
-// The source's rows that neither a formula of this form takes nor lie inside
-// a row it takes, nor are made of such rows.
-std::vector<bool> Covered(Extent extent)
-{
-    const std::span<const OfficialRow> rows = OfficialRows();
-    const auto index = [&](const OfficialRow* r) { return static_cast<std::size_t>(r - rows.data()); };
-    std::vector<bool> taken(rows.size(), false);
-    std::vector<std::vector<std::size_t>> children(rows.size());
-    for (int item = kFirstRowItem; item <= kLastRowItem; item += 2)
-        for (const Term& t : FormulaFor(item, extent).terms)
-            if (!t.isItem)
-                taken[index(FindRow(t.table, t.number))] = true;
-    std::vector<bool> inside(rows.size(), false);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        for (const OfficialRow* p = &rows[i]; p && !inside[i]; p = ParentRow(*p))
-            inside[i] = taken[index(p)];
-        if (const OfficialRow* p = ParentRow(rows[i]))
-            children[index(p)].push_back(i);
-    }
-    std::vector<bool> covered(rows.size(), false);
-    const std::function<bool(std::size_t)> cover = [&](std::size_t i) {
-        bool all = !children[i].empty();
-        for (std::size_t c : children[i])
-            all = cover(c) && all;
-        // Results are differences of rows taken, never figures of their own.
-        covered[i] = inside[i] || all || rows[i].mark[0] == '*';
-        return covered[i];
-    };
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (!ParentRow(rows[i]))
-            cover(i);
-    return covered;
-}
 
 } // namespace
 
@@ -289,19 +254,8 @@ bool Proposal::Make(const Statement& source, const CUzData& existing, Proposal& 
         }
     }
 
-    const std::vector<bool> covered = Covered(source.extent);
-    const std::span<const OfficialRow> rows = OfficialRows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Statement::Cell& c = source.At(rows[i].table, rows[i].line);
-        if (covered[i] || (c.value[0] == 0 && c.value[1] == 0))
-            continue;
-        out.m_leftOvers.push_back({QStringLiteral("%1 %2 %3").arg(QString::fromLatin1(TableCode(rows[i].table)),
-                                                                   QString::number(rows[i].line),
-                                                                   QString::fromUtf8(rows[i].mark))
-                                       .trimmed(),
-                                   QString::fromUtf8(rows[i].text),
-                                   {FormatSource(c.value[0], source.unit), FormatSource(c.value[1], source.unit)}});
-    }
+    // Every row of the form lies inside one that a Bil row takes (the
+    // totals take them all): what is left over is what the form lacks.
     for (const UnknownRow& u : source.unknown)
         if (u.value[0] != 0 || u.value[1] != 0)
             out.m_leftOvers.push_back({QStringLiteral("%1 %2 %3").arg(u.table, u.line, u.mark).simplified(), u.text,

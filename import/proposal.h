@@ -52,9 +52,10 @@ struct FailingRule {
     QString caption; // g_ruleCaptions
 };
 
-// A non-zero row of the source that no Bil row takes, nor a row it is part of.
+// A non-zero row of the source that no Bil row takes: one the form does not
+// have (every row it has lies inside a total that Bil takes).
 struct LeftOver {
-    QString row;   // "UA 4 B.I." or, for a row the form does not have, as the file has it
+    QString row;   // table, line and mark as the file has them: "vzz 99 Z."
     QString text;
     QString value[2]; // in the source's units, "1 234" or "1 234,50 Kč"
 };

@@ -282,21 +282,20 @@ ReadStatus ReadSource(const std::string& path, const ReadOptions& options, State
     } else if (st.st_size > kMaxSourceBytes) {
         problem = TooBig();
     } else {
-        // One byte more than allowed tells a file that grew meanwhile.
-        bytes.resize(static_cast<qsizetype>(st.st_size) + 1);
-        qsizetype got = 0;
-        while (got < bytes.size() && problem.isEmpty()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, static_cast<std::size_t>(bytes.size() - got));
-            if (n > 0)
-                got += n;
-            else if (n == 0)
+        // Up to the limit whatever the size said: the file may grow meanwhile.
+        bytes.reserve(static_cast<qsizetype>(st.st_size));
+        char chunk[64 * 1024];
+        while (problem.isEmpty()) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n == 0)
                 break;
+            if (n > 0)
+                bytes.append(chunk, n);
             else if (errno != EINTR)
                 problem = QStringLiteral("nelze přečíst (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
-            if (got == bytes.size() && got <= kMaxSourceBytes)
-                bytes.resize(qMin<qsizetype>(got * 2, kMaxSourceBytes + 1));
+            if (bytes.size() > kMaxSourceBytes)
+                problem = TooBig();
         }
-        bytes.resize(got);
     }
     ::close(fd);
     if (!problem.isEmpty()) {

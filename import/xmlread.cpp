@@ -6,6 +6,8 @@
 
 #include <QXmlStreamReader>
 
+#include <array>
+
 namespace bilimport::detail {
 
 namespace {
@@ -13,14 +15,15 @@ namespace {
 struct Record {
     const char* element;
     Table table;
-    const char* current;
-    const char* previous;
+    // The current year's figure, the previous year's, then figures that are
+    // not taken but must be numbers all the same (gross and correction).
+    std::array<const char*, 4> numbers;
 };
 
 constexpr Record kRecords[] = {
-    {"VetaUA", Table::Assets, "kc_netto", "kc_netto_min"},
-    {"VetaUD", Table::Liabilities, "kc_sled", "kc_min"},
-    {"VetaUB", Table::ProfitLoss, "kc_sled", "kc_min"},
+    {"VetaUA", Table::Assets, {"kc_netto", "kc_netto_min", "kc_brutto", "kc_korekce"}},
+    {"VetaUD", Table::Liabilities, {"kc_sled", "kc_min"}},
+    {"VetaUB", Table::ProfitLoss, {"kc_sled", "kc_min"}},
 };
 
 bool ReadRecord(const QXmlStreamReader& xml, const Record& rec, Statement& st, const Failure& fail)
@@ -43,19 +46,14 @@ bool ReadRecord(const QXmlStreamReader& xml, const Record& rec, Statement& st, c
                             .arg(element, QString::number(line), QString::number(cell.fileLine)));
     cell.present = true;
     cell.fileLine = at;
-    // The gross and correction columns are not taken, but a broken number
-    // there is a broken file all the same.
-    const char* names[] = {rec.current, rec.previous, "kc_brutto", "kc_korekce"};
-    for (int k = 0; k < 4; ++k) {
-        if (k >= 2 && rec.table != Table::Assets)
-            break;
-        const QStringView text = attrs.value(QLatin1String(names[k]));
+    for (std::size_t k = 0; k < rec.numbers.size() && rec.numbers[k]; ++k) {
+        const QStringView text = attrs.value(QLatin1String(rec.numbers[k]));
         std::int64_t value = 0;
         const Number n = ParseFigure(text, false, false, value);
         if (n != Number::Ok)
             return fail(at, NumberProblem(n, text,
                                           QStringLiteral("%1 řádek %2: %3")
-                                              .arg(element, QString::number(line), QString::fromLatin1(names[k])),
+                                              .arg(element, QString::number(line), QString::fromLatin1(rec.numbers[k])),
                                           false));
         if (k < 2)
             cell.value[k] = value;
@@ -92,17 +90,13 @@ bool ReadXml(const QString& text, Statement& st, const Failure& fail)
                 const QStringView extent = attrs.value(QLatin1String("uv_rozsah")).trimmed();
                 if (extent.isEmpty())
                     break;
-                st.extentDeclared = true;
-                if (extent == u"P")
-                    st.extent = Extent::Full;
-                else if (extent == u"Z")
-                    st.extent = Extent::Small;
-                else if (extent == u"M")
-                    st.extent = Extent::Micro;
-                else
+                const qsizetype letter = extent.size() == 1 ? QStringView(u"PZM").indexOf(extent[0]) : -1;
+                if (letter < 0)
                     return fail(static_cast<int>(xml.lineNumber()),
                                 QStringLiteral("rozsah výkazů uv_rozsah „%1“ není P, Z ani M")
                                     .arg(extent.left(20).toString()));
+                st.extentDeclared = true;
+                st.extent = static_cast<Extent>(letter); // Full, Small, Micro
                 break;
             }
             for (const Record& rec : kRecords) {

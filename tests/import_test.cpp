@@ -25,6 +25,24 @@ namespace {
 using Key = std::pair<Table, int>;
 using Values = std::map<Key, std::array<std::int64_t, 2>>;
 
+// The sum structure: B.II.1. inside B.II., B.II. inside B., the top marks
+// inside the grand total (the liabilities' B. and C. inside B.+C. first);
+// the profit and loss's lines have no parent, its results are formulas.
+const OfficialRow* ParentRow(const OfficialRow& r)
+{
+    std::string mark = r.mark;
+    if (mark.empty() || mark[0] == '*' || mark == "B.+C.")
+        mark = mark == "B.+C." && r.table == Table::Liabilities ? "" : "-";
+    else if (const std::size_t dot = mark.find_last_of('.', mark.size() - 2); dot != std::string::npos)
+        mark.resize(dot + 1);
+    else
+        mark = r.table == Table::ProfitLoss ? "-" : r.table == Table::Liabilities && mark != "A." && mark != "D." ? "B.+C." : "";
+    for (const OfficialRow& p : OfficialRows())
+        if (p.table == r.table && p.mark == mark && &p != &r)
+            return &p;
+    return nullptr;
+}
+
 struct Gen {
     Extent extent = Extent::Full;
     bool inD = true;    // accruals in D., else in C.II.3. / C.III.
@@ -103,8 +121,10 @@ QString Figure(std::int64_t v, bool crowns)
 
 QByteArray Xml(const Values& v, const char* extent)
 {
-    QString s = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Pisemnost><DPPDP9>\n"
-                               "<VetaP dic=\"1\"/><VetaD uv_rozsah=\"%1\"/>\n").arg(extent);
+    // Records outside the form's own are no figures of the statement.
+    QString s = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Pisemnost><Jine><VetaUA c_radku=\"1\"/></Jine>"
+                               "<DPPDP9>\n<VetaP dic=\"1\"><VetaUA c_radku=\"1\"/></VetaP><VetaD uv_rozsah=\"%1\"/>\n")
+                    .arg(extent);
     for (const auto& [k, x] : v)
         s += k.first == Table::Assets
                  ? QStringLiteral("<VetaUA c_radku=\"%1\" kc_brutto=\"0\" kc_netto=\"%2\" kc_netto_min=\"%3\"/>\n")
@@ -370,6 +390,7 @@ TEST(Import, HostileSourcesAreRefusedWithTheirReason)
         {csv + "aktiva;1;;1.234\n", true, "sloupec běžné „1.234“ není částka v Kč"},
         {csv + "aktiva;1;;1,234\n", true, "„1,234“ není částka v Kč"},
         {csv + "aktiva;1;;2147483648\n", false, "„2147483648“ je mimo rozsah"},
+        {csv + "aktiva;1;;99999999999999999999\n", false, "je mimo rozsah"},
         {csv + "aktiva;1;;−2147483648\n", false, ""}, // the lowest figure: read
         {csv + "aktiva;1;;2 147 483 647 500\n", true, "je mimo rozsah"},
         {csv, false, "neobsahuje žádný řádek výkazu"},
@@ -385,7 +406,7 @@ TEST(Import, HostileSourcesAreRefusedWithTheirReason)
         {head + "<VetaUB c_radku=\"3\"/>\n\n<VetaUB c_radku=\"3\"/>", false,
          "řádek 4: VetaUB s řádkem 3 je v souboru podruhé (poprvé na řádku 2)"},
         {head + "<VetaUA c_radku=\"3\" kc_netto=\"1.5\"/>", false, "VetaUA řádek 3: kc_netto „1.5“ není celé číslo"},
-        {head + "<VetaUA c_radku=\"3\" kc_brutto=\"1 000\"/>", false, "VetaUA řádek 3: kc_brutto „1 000“ není celé číslo"},
+        {head + "<VetaUA c_radku=\"3\" kc_korekce=\"1 000\"/>", false, "VetaUA řádek 3: kc_korekce „1 000“ není celé číslo"},
         {head + "<VetaUD c_radku=\"3\" kc_min=\"-2147483649\"/>", false, "VetaUD řádek 3: kc_min „-2147483649“ je mimo rozsah"},
         {head + "<VetaD uv_rozsah=\"X\"/>", false, "rozsah výkazů uv_rozsah „X“ není P, Z ani M"},
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-2\"?><Pisemnost/>", false, "je v kódování „iso-8859-2“"},
@@ -409,11 +430,21 @@ TEST(Import, HostileSourcesAreRefusedWithTheirReason)
         EXPECT_TRUE(error.startsWith("Soubor „výkaz“")) << error.toStdString();
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << error.toStdString();
     }
+    // Two figures within range whose sum is not.
+    Statement st;
+    QString error;
+    ASSERT_EQ(ReadSourceBytes(QByteArray::fromStdString(head + "<VetaUA c_radku=\"68\" kc_netto_min=\"2147483647\"/>"
+                                                               "<VetaUA c_radku=\"71\" kc_netto_min=\"1\"/></DPPDP9></Pisemnost>"),
+                              "velký.xml", {}, st, error),
+              ReadStatus::Ok);
+    CUzData data;
+    Proposal p;
+    EXPECT_FALSE(Proposal::Make(st, data, p, error));
+    EXPECT_EQ(error, "Soubor „velký.xml“: finanční majetek (C.IV.) (minulý rok) by byl 2147483648 tisíc Kč, "
+                     "tolik Bil nepojme (nejvýš 2147483647).");
     // Only regular files: a FIFO would block, a folder is none.
     ASSERT_EQ(mkfifo(dir.File("roura").c_str(), 0600), 0);
     for (const auto& [name, says] : {std::pair{"roura", "není obyčejný soubor"}, {"", "je složka"}, {"nic", "neexistuje"}}) {
-        Statement st;
-        QString error;
         EXPECT_EQ(ReadSource(dir.File(name), {}, st, error), ReadStatus::Failed);
         EXPECT_TRUE(error.contains(says)) << error.toStdString();
     }
