@@ -122,8 +122,8 @@ QString Figure(std::int64_t v, bool crowns)
 QByteArray Xml(const Values& v, const char* extent)
 {
     // Records outside the form's own are no figures of the statement.
-    QString s = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Pisemnost><Jine><VetaUA c_radku=\"1\"/></Jine>"
-                               "<DPPDP9>\n<VetaP dic=\"1\"><VetaUA c_radku=\"1\"/></VetaP><VetaD uv_rozsah=\"%1\"/>\n")
+    QString s = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Pisemnost><DPPDP9>\n"
+                               "<VetaP dic=\"1\"><VetaUA c_radku=\"1\"/></VetaP><VetaD uv_rozsah=\"%1\"/>\n")
                     .arg(extent);
     for (const auto& [k, x] : v)
         s += k.first == Table::Assets
@@ -131,7 +131,7 @@ QByteArray Xml(const Values& v, const char* extent)
                        .arg(k.second).arg(x[0]).arg(x[1])
                  : QStringLiteral("<VetaU%1 c_radku=\"%2\" kc_sled=\"%3\" kc_min=\"%4\"/>\n")
                        .arg(k.first == Table::Liabilities ? 'D' : 'B').arg(k.second).arg(x[0]).arg(x[1]);
-    return (s + "</DPPDP9></Pisemnost>\n").toUtf8();
+    return (s + "</DPPDP9><Jine><VetaUA c_radku=\"1\"/></Jine></Pisemnost>\n").toUtf8();
 }
 
 // Non-zero rows in the form's order, marks written loosely ("B. II. 1").
@@ -282,6 +282,7 @@ TEST(Import, UndeterminedRowsKeepTheStatementsValues)
     EXPECT_EQ(t.data.EditItem(57).m_edit.m_nMark, CUzMarkEdit::MarkNone);
     EXPECT_EQ(t.p.Row(61).StatusLine(), "nelze určit (ponechána hodnota)");
     EXPECT_EQ(t.p.Row(85).StatusLine(), "nelze určit");
+    EXPECT_EQ(t.p.Row(63).source, "zkrácený výkaz neuvádí; ponechána hodnota");
     EXPECT_EQ(t.p.Row(57).status, Status::Sum);
     EXPECT_EQ(t.p.Row(57).source, "UD 31 (C.I.) − z toho: dlouhodobé bankovní úvěry (B.IV.1.)");
     EXPECT_TRUE(t.p.Row(57).Changes(0));
@@ -297,17 +298,17 @@ TEST(Import, UndeterminedRowsKeepTheStatementsValues)
 
 TEST(Import, CrownsAreRoundedAndEvenedOut)
 {
-    // Current year: B.II., rounded down most, takes the missing thousand;
+    // Current year: B.II., rounded down most (not the largest), takes the missing thousand;
     // the previous year's tie goes to the lower row; −1 500 Kč is −2.
     const QByteArray csv = "výkaz;řádek;označení;běžné;minulé\n"
                            "aktiva;1;;3 100;3 100\naktiva;3;B.;3 100;3 100\n"
-                           "aktiva;4;B.I.;1 400;1 400\naktiva;14;B.II.;1 450;1 400\naktiva;27;B.III.;250;300\n"
+                           "aktiva;4;B.I.;2 300;1 400\naktiva;14;B.II.;450;1 400\naktiva;27;B.III.;350;300\n\n"
                            "pasiva;1;;3 100;3 100\npasiva;2;A.;3 100;3 100\npasiva;3;A.I.;4 600;4 600,00\n"
                            "pasiva;18;A.IV.;\"−1 500\";−1 500,00\n";
     Taken t;
     Take(csv, true, t);
     EXPECT_EQ((std::array{t.data.Item(17).m_nNumber, t.data.Item(19).m_nNumber, t.data.Item(21).m_nNumber}),
-              (std::array{1, 2, 0}));
+              (std::array{2, 1, 0}));
     EXPECT_EQ((std::array{t.data.Item(18).m_nNumber, t.data.Item(20).m_nNumber, t.data.Item(22).m_nNumber}),
               (std::array{2, 1, 0}));
     EXPECT_EQ((std::array{t.data.Item(41).m_nNumber, t.data.Item(49).m_nNumber, t.data.Item(50).m_nNumber}),
@@ -339,14 +340,15 @@ TEST(Import, CsvRowsAreFoundByMarkInAnyShape)
     // rows listed, not taken.
     const QByteArray csv = "\xEF\xBB\xBF" "Text,Minulé,Výkaz,Označení\n"
                            "x,1,vzz,I.\n,5,vzz,*\n,7,vzz,I.\n,\"1 000,00\",vzz,ii\n"
-                           "Zvláštní,\"−3\",vzz,Z.\nnula,0,vzz,Y.\n";
+                           "Zvláštní,\"−3\",vzz,Z.\nnula,0,vzz,Y.\n\n,,,\nRozvaha,,aktiva,\n,4,aktiva,C.II. 3\n";
     Taken t;
     Take(csv, false, t);
     EXPECT_EQ(t.st.Value(Table::ProfitLoss, 1, 1), 1);
     EXPECT_EQ(t.st.Value(Table::ProfitLoss, 42, 1), 7);
     EXPECT_EQ(t.st.Value(Table::ProfitLoss, 30, 1), 5);
     EXPECT_EQ(t.st.Value(Table::ProfitLoss, 2, 1), 1000);
-    EXPECT_EQ(t.st.extent, Extent::Small);
+    EXPECT_EQ(t.p.SourceDescription(), "CSV, zkrácený rozsah (malá účetní jednotka) podle řádků v souboru, "
+                                       "v tisících Kč, časové rozlišení v C.II.3. a C.III.");
     ASSERT_EQ(t.p.LeftOvers().size(), 1u);
     EXPECT_EQ(t.p.LeftOvers()[0].row, "vzz Z.");
     EXPECT_EQ(t.p.LeftOvers()[0].value[1], "-3");
@@ -368,6 +370,7 @@ TEST(Import, HostileSourcesAreRefusedWithTheirReason)
     };
     const Case cases[] = {
         {std::string(kMaxSourceBytes + 1, ' '), false, "je větší než 16 MB"},
+        {std::string(kMaxSourceBytes, ' '), false, "je prázdný"},
         {"", false, "je prázdný"},
         {std::string("%PDF\0\1", 6), false, "není XML ani CSV"},
         {"Dobrý den,\nposílám výkaz.\n", false, "není XML ani CSV: první řádek není hlavička"},
@@ -385,7 +388,8 @@ TEST(Import, HostileSourcesAreRefusedWithTheirReason)
         {csv + "aktiva;;B.;1\naktiva;;B. ;2\n", false, "řádek 3: označení „B.“ je ve výkazu aktiva víckrát, než ho výkaz má (1×)"},
         {csv + "vzz;;I.;1\nvzz;42;I.;2\nvzz;;I.;3\n", false, "řádek 4: označení „I.“ je ve výkazu vzz víckrát, než ho výkaz má (2×)"},
         {csv + "vzz;42;I.;1\nvzz;42;I.;2\n", false, "řádek 3: řádek výkazu 42 (I.) je v souboru podruhé (poprvé na řádku 2)"},
-        {csv + "aktiva;1;;1,5\n", false, "sloupec běžné „1,5“ není celé číslo (čísla jsou v tisících Kč)"},
+        {"výkaz;řádek;označení;běžné\r\n\r\naktiva;1;;1,5\r\n", false,
+         "řádek 3: sloupec běžné „1,5“ není celé číslo (čísla jsou v tisících Kč)"},
         {csv + "aktiva;1;;12 34\n", false, "sloupec běžné „12 34“ není celé číslo"},
         {csv + "aktiva;1;;1.234\n", true, "sloupec běžné „1.234“ není částka v Kč"},
         {csv + "aktiva;1;;1,234\n", true, "„1,234“ není částka v Kč"},
