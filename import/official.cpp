@@ -13,7 +13,7 @@ const ByLine& Index()
     static const ByLine index = [] {
         ByLine ix{};
         for (const OfficialRow& r : OfficialRows())
-            ix[static_cast<std::size_t>(r.table)][static_cast<std::size_t>(r.line)] = &r;
+            ix[static_cast<std::size_t>(r.table)].at(static_cast<std::size_t>(r.line)) = &r;
         return ix;
     }();
     return index;
