@@ -32,7 +32,7 @@ bool OfficialRow::In(Extent extent) const
 
 const OfficialRow* FindRow(Table table, int line)
 {
-    if (line < 1 || line > kMaxLine)
+    if (static_cast<unsigned>(line) > kMaxLine) // line 0 has no row either
         return nullptr;
     return Index()[static_cast<std::size_t>(table)][static_cast<std::size_t>(line)];
 }
