@@ -31,6 +31,15 @@ dpkg-deb -c "$checker" | awk '!/\/$/ { print $6 }' | sort >"$work/checker.list"
 both=$(comm -12 "$work/wizard.list" "$work/checker.list")
 [ -z "$both" ] || fail "in both packages: $both"
 
+# One version everywhere a user reads it.
+version=$(dpkg-deb -f "$wizard" Version)
+for page in "$src"/packaging/man/*.1 "$src"/packaging/man/cs/*.1; do
+  grep -q "^\.TH .* \"Bil $version\"" "$page" || fail "$page does not name Bil $version"
+done
+head -1 "$src/packaging/changelog" | grep -qF "($version)" || fail "changelog does not start with $version"
+grep -qF "<release version=\"$version\"" "$src/packaging/cz.example.bil.metainfo.xml" ||
+  fail "metainfo has no release $version"
+
 root=$work/root
 dpkg-deb -x "$wizard" "$root"
 dpkg-deb -x "$checker" "$root"
