@@ -1,6 +1,8 @@
 #include "app/cmdline.h"
 
 #include "framework/text.h"
+#include "import/proposal.h"
+#include "import/read.h"
 #include "model/cp1250.h"
 #include "model/document.h"
 #include "model/messages.h"
@@ -24,7 +26,8 @@ namespace {
 const QString kUsage = QStringLiteral("Použití: bil [VÝKAZ.bil]\n"
                                       "         bil --pdf VÝSTUP.pdf VÝKAZ.bil\n"
                                       "         bil --order-pdf VÝSTUP.pdf VÝKAZ.bil\n"
-                                      "         bil --next-year LOŇSKÝ.bil NOVÝ.bil\n");
+                                      "         bil --next-year LOŇSKÝ.bil NOVÝ.bil\n"
+                                      "         bil --import ZDROJ [--crowns] VÝKAZ.bil\n");
 
 const QString kHelp = QStringLiteral(
     "\n"
@@ -40,13 +43,21 @@ const QString kHelp = QStringLiteral(
     "                          založit nový výkaz z loňského, bez okna: loňský\n"
     "                          Běžný rok je nový Minulý rok, firma, auditor\n"
     "                          a objednavatel zůstanou; NOVÝ.bil nesmí existovat\n"
+    "  --import ZDROJ VÝKAZ.bil\n"
+    "                          převzít čísla rozvahy a výkazu zisku a ztráty\n"
+    "                          z přiznání (XML) nebo exportu CSV, bez okna;\n"
+    "                          náhled vypíše na standardní výstup; existující\n"
+    "                          VÝKAZ.bil si ponechá texty, jinak vznikne nový\n"
+    "  --crowns                čísla CSV jsou v korunách (zaokrouhlí se na tisíce)\n"
     "  -h, --help              vypsat tuto nápovědu\n"
     "  -v, --version           vypsat verzi programu\n"
     "\n"
     "Návratový kód s volbou --pdf nebo --order-pdf: 0 PDF je zapsáno, 1 výkaz\n"
     "nelze přečíst, 2 chybně zadané volby nebo PDF nelze zapsat. S volbou\n"
     "--next-year: 0 nový výkaz je zapsán, 1 loňský výkaz nelze přečíst,\n"
-    "2 chybně zadané volby, NOVÝ.bil už existuje nebo ho nelze zapsat.\n");
+    "2 chybně zadané volby, NOVÝ.bil už existuje nebo ho nelze zapsat.\n"
+    "S volbou --import: 0 výkaz je zapsán, 1 zdroj nebo existující výkaz nelze\n"
+    "přečíst, 2 chybně zadané volby nebo výkaz nelze zapsat.\n");
 
 bool Print(const QString& text)
 {
@@ -121,6 +132,82 @@ CommandLine ParseNextYear(const QCommandLineParser& parser)
     return cmd;
 }
 
+// --import SOURCE [--crowns] OUT, alone, as --next-year.
+CommandLine ParseImport(const QCommandLineParser& parser)
+{
+    for (const QString& name : parser.optionNames())
+        if (name != QLatin1String("import") && name != QLatin1String("crowns"))
+            return Usage(QStringLiteral("volbu --import nelze spojit s volbou --%1").arg(name));
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 2)
+        return Usage(QStringLiteral("zadejte soubor s čísly a soubor výkazu"));
+    CommandLine cmd;
+    cmd.action = CommandLine::Action::Import;
+    cmd.crowns = parser.optionNames().contains(QLatin1String("crowns"));
+    if (files[0].isEmpty() || files[1].isEmpty())
+        return Usage(QStringLiteral("jméno souboru je prázdné"));
+    if (!FileNameBytes(files[0], cmd.statement) || !FileNameBytes(files[1], cmd.output))
+        return Usage(QStringLiteral("jméno souboru obsahuje znak, který systém souborů neumí zapsat"));
+    return cmd;
+}
+
+// Tells why a statement file could not be written, as the wizard does: the
+// message, then the file and why.
+void WriteError(fileio::WriteResult result, const std::string& path, int error)
+{
+    Error(Utf(FileErrorText(result == fileio::WriteResult::OpenFailed ? 10006 : 10010, path, error)));
+}
+
+// Takes the figures of the books into a statement, new or existing (whose
+// texts stay), and shows what was taken. No Qt application is needed.
+int RunImport(const CommandLine& cmd)
+{
+    const QString out = FileNameText(cmd.output);
+    if (SameFile(cmd.output, cmd.statement)) {
+        Error(out + QStringLiteral(": výkaz by přepsal soubor s čísly"));
+        return 2;
+    }
+    bilimport::Statement source;
+    QString error;
+    switch (bilimport::ReadSource(cmd.statement, {.crowns = cmd.crowns}, source, error)) {
+    case bilimport::ReadStatus::Ok:
+        break;
+    case bilimport::ReadStatus::Failed:
+        Error(error);
+        return 1;
+    case bilimport::ReadStatus::CrownsWithXml:
+        Error(error);
+        return 2;
+    }
+    CUzData data;
+    struct stat st;
+    if (lstat(cmd.output.c_str(), &st) == 0 || errno != ENOENT) {
+        if (const ReadResult result = ReadStatementFile(cmd.output, data); result != ReadResult::Ok) {
+            Error(out + QStringLiteral(": ") + Utf(ReadResultText(result)));
+            return 1;
+        }
+    }
+    bilimport::Proposal proposal;
+    if (!bilimport::Proposal::Make(source, data, proposal, error)) {
+        Error(error);
+        return 1;
+    }
+    proposal.Apply(data, bilimport::Years::Both);
+    std::string bytes;
+    data.WriteItems(bytes);
+    int code = 0;
+    if (const fileio::WriteResult result = fileio::ReplaceFile(cmd.output, bytes, &code);
+        result != fileio::WriteResult::Ok) {
+        WriteError(result, cmd.output, code);
+        return 2;
+    }
+    if (!Print(proposal.Text(bilimport::Years::Both))) {
+        Error(QStringLiteral("výstup nelze zapsat"));
+        return 2;
+    }
+    return 0;
+}
+
 // Writes next year's statement made from last year's; no Qt application is
 // needed. The new file never replaces one that is there, even one that
 // appears while it is written.
@@ -150,13 +237,10 @@ int RunNextYear(const CommandLine& cmd)
         fileio::ReplaceFile(cmd.output, bytes, &error, fileio::Mode::NewOnly);
     if (result == fileio::WriteResult::Ok)
         return 0;
-    if (error == EEXIST) {
+    if (error == EEXIST)
         Error(taken);
-    } else {
-        // As the wizard says it: the message, then the file and why.
-        const int id = result == fileio::WriteResult::OpenFailed ? 10006 : 10010;
-        Error(Utf(FileErrorText(id, cmd.output, error)));
-    }
+    else
+        WriteError(result, cmd.output, error);
     return 2;
 }
 
@@ -169,8 +253,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     const QCommandLineOption nextYear(QStringLiteral("next-year"));
+    const QCommandLineOption importOption(QStringLiteral("import"));
+    const QCommandLineOption crowns(QStringLiteral("crowns"));
     QCommandLineParser parser;
-    parser.addOptions({pdf, orderPdf, help, version, nextYear});
+    parser.addOptions({pdf, orderPdf, help, version, nextYear, importOption, crowns});
     if (!parser.parse(arguments)) {
         if (!parser.unknownOptionNames().isEmpty())
             return Usage(QStringLiteral("neznámá volba %1").arg(parser.unknownOptionNames().first()));
@@ -184,6 +270,10 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     }
     if (parser.isSet(nextYear))
         return ParseNextYear(parser);
+    if (parser.isSet(importOption))
+        return ParseImport(parser);
+    if (parser.isSet(crowns))
+        return Usage(QStringLiteral("volba --crowns platí jen s volbou --import"));
     QStringList outputs = parser.values(pdf);
     if (!outputs.isEmpty())
         cmd.action = CommandLine::Action::StatementPdf;
@@ -229,6 +319,8 @@ int RunWithoutWindow(const CommandLine& cmd, int& argc, char** argv)
     }
     if (cmd.action == CommandLine::Action::NextYear)
         return RunNextYear(cmd);
+    if (cmd.action == CommandLine::Action::Import)
+        return RunImport(cmd);
     const QString out = FileNameText(cmd.output), in = FileNameText(cmd.statement);
     if (SameFile(cmd.output, cmd.statement)) {
         Error(QStringLiteral("%1: soubor PDF nemůže nahradit výkaz").arg(out));

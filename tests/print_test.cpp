@@ -1,6 +1,7 @@
 // bil --pdf and --order-pdf as a script runs them, with no display, the PDF
 // read back by poppler's tools. The register takes no page over 150 kB. And
-// bil --next-year, which writes a new statement only where no file is.
+// bil --next-year, which writes a new statement only where no file is, and
+// bil --import, which takes the figures of the books into a statement.
 
 #include "model/catalogue.h"
 #include "model/cp1250.h"
@@ -271,10 +272,19 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         {"--next-year IN " + Quoted(dir.File("chybí/nový.bil")), 2, "nový.bil: Složka už neexistuje."},
         {"--next-year --order-pdf OUT IN OUT", 2, "nelze spojit s volbou --order-pdf"},
         {"--next-year IN", 2, "zadejte loňský a nový soubor výkazu"}, {"--next-year '' OUT", 2, "prázdné"},
+        // The figures go into a statement, not over the source or a damaged file.
+        {"--import " + Quoted(dir.File("damaged.bil")) + " OUT", 1, "damaged.bil“: není XML ani CSV"},
+        {"--import XML " + Quoted(dir.File("damaged.bil")), 1, Utf8(ReadResultText(ReadResult::Damaged))},
+        {"--import XML --crowns OUT", 2, "platí jen pro CSV"},
+        {"--import --pdf OUT XML OUT", 2, "nelze spojit s volbou --pdf"},
+        {"--crowns OUT", 2, "platí jen s volbou --import"},
+        {"--import IN " + Quoted(dir.File("linked.bil")), 2, "by přepsal soubor s čísly"},
+        {"--import XML " + Quoted(dir.File("chybí/x.bil")), 2, "x.bil: Složka už neexistuje."},
     };
     for (const auto& c : cases) {
         std::string args = c.args;
-        for (const auto& [name, path] : {std::pair{"OUT", out}, std::pair{"IN", in}})
+        for (const auto& [name, path] :
+             {std::pair{"OUT", out}, std::pair{"IN", in}, std::pair{"XML", TestDataPath("import/example-full.xml")}})
             for (std::size_t at; (at = args.find(name)) != std::string::npos;)
                 args.replace(at, std::string(name).size(), Quoted(path));
         int status = -1;
@@ -284,6 +294,7 @@ TEST_F(PrintPdf, FailuresExitWithTheirStatusAndLeaveNothingAtTheOutput)
         EXPECT_FALSE(FileExists(out)) << args;
         EXPECT_EQ(ReadFile(in), EncodeRecords(records));
     }
+    EXPECT_EQ(ReadFile(dir.File("damaged.bil")), "not a statement");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("folder")));
     // Help on standard output without a display; 2 when it cannot be written.
     int status = -1;
@@ -302,4 +313,29 @@ TEST_F(PrintPdf, NextYearIsLastYearsCarriedOverWithNothingSaid)
     CUzData made;
     ASSERT_EQ(ReadStatementFile(out, made), ReadResult::Ok);
     EXPECT_TRUE(made.Item(6).m_strValue == "2024" && made.Item(12).m_nNumber == 7000 && made.Item(11).m_nNumber == 0);
+}
+
+TEST_F(PrintPdf, ImportShowsWhatItTookAndKeepsAStatementsTexts)
+{
+    WriteFile(in, EncodeRecords(records));
+    CUzData before;
+    ASSERT_EQ(ReadStatementFile(in, before), ReadResult::Ok);
+    ASSERT_FALSE(before.Item(1).m_strValue.empty());
+    const std::string xml = Quoted(TestDataPath("import/example-full.xml"));
+    int status = -1;
+    const std::string shown = Shell(BIL_EXE " --import " + xml + " " + Quoted(out) + " 2>&1", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(shown.find("Převzatých čísel: 102, nelze určit: 0\nPo převzetí platí všechna pravidla součtů."),
+              std::string::npos) << shown;
+    EXPECT_NE(shown.find("\nAktiva celkem "), std::string::npos);
+    EXPECT_NE(shown.find(" 212259      215844  přesně\n"), std::string::npos);
+    EXPECT_EQ(Bil("--import " + xml + " " + Quoted(in), status), "");
+    EXPECT_EQ(status, 0);
+    for (const std::string& file : {out, in}) {
+        CUzData taken;
+        ASSERT_EQ(ReadStatementFile(file, taken), ReadResult::Ok);
+        EXPECT_EQ(taken.Item(11).m_nNumber, 212259);
+        EXPECT_EQ(taken.Item(12).m_nNumber, 215844);
+        EXPECT_EQ(taken.Item(1).m_strValue, file == in ? before.Item(1).m_strValue : std::string());
+    }
 }
