@@ -42,6 +42,12 @@ void CBilDlgPages::OnPageLeft(int from, int to)
         m_pDraft->Write(g_doc); // the page's fields have been taken over
 }
 
+void CBilDlgPages::OnPageTakenOver(int)
+{
+    if (m_pDraft)
+        m_pDraft->Write(g_doc);
+}
+
 bool CUzApp::InitInstance(const std::string& file)
 {
     // A restored draft opens on the header page, its statement file chosen.

@@ -35,6 +35,7 @@ public:
 
 protected:
     void OnPageLeft(int from, int to) override;
+    void OnPageTakenOver(int index) override;
 };
 
 class CUzApp {

@@ -144,6 +144,8 @@ void CPropertySheet::Move(int step, int handlerResult)
 
 void CPropertySheet::OnPageLeft(int, int) {}
 
+void CPropertySheet::OnPageTakenOver(int) {}
+
 bool CPropertySheet::Asked(unsigned button) const
 {
     return GetActivePage() && m_askedBy == m_activation && (m_asked & button);

@@ -49,6 +49,10 @@ public:
     // while that page is active.
     QPushButton* AddPageButton(CPropertyPage* page, const QString& text);
 
+    // The active page has taken over figures or texts without being left
+    // (the statement changed under it), as leaving it would have.
+    virtual void OnPageTakenOver(int index);
+
     QPushButton* BackButton() const { return m_back; }
     QPushButton* NextButton() const { return m_next; }
     QPushButton* FinishButton() const { return m_finish; }

@@ -67,6 +67,7 @@ public:
     static bool Make(const Statement& source, const CUzData& existing, Proposal& out, QString& error);
 
     const std::vector<RowProposal>& Rows() const { return m_rows; } // 51, in tag order
+    bool FromXml() const { return m_fromXml; } // otherwise a CSV, whose unit the user tells
     const RowProposal& Row(int item) const;
 
     // "přiznání DPPDP9 (XML), plný rozsah, v tisících Kč"

@@ -1,11 +1,15 @@
 #include "pages/figurepages.h"
 
 #include "framework/ddx.h"
+#include "framework/sheet.h"
 #include "framework/text.h"
 #include "model/catalogue.h"
 #include "model/cp1250.h"
 #include "model/document.h"
 #include "model/messages.h"
+#include "import/proposal.h"
+#include "import/read.h"
+#include "pages/importpreview.h"
 #include "pages/markedit.h"
 #include "res/dialogs.h"
 
@@ -19,6 +23,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int IDC_IMPORT = 1247; // "Načíst…" in the button row
 
 // Control ids per row, as the dialogs number them.
 constexpr auto kAktiva = [] {
@@ -188,7 +194,47 @@ bool CUzFigurePage::OnInitDialog()
                 };
         }
     }
+    AddSheetButton(IDC_IMPORT, QStringLiteral("&Načíst…"));
     return CUzDataPage::OnInitDialog();
+}
+
+void CUzFigurePage::OnCommand(int id, Notify code)
+{
+    if (id == IDC_IMPORT && code == Notify::Clicked)
+        OnImport();
+    else
+        CUzDataPage::OnCommand(id, code);
+}
+
+void CUzFigurePage::OnImport()
+{
+    // The page's typing first, as Next takes it: a refused figure opens nothing.
+    if (!UpdateData(true))
+        return;
+    const std::string& path = g_doc.m_strPath;
+    static const std::string filter = Cp1250("Přiznání nebo export (*.xml, *.csv)") + '\0' +
+                                      "*.xml;*.csv;*.XML;*.CSV" + '\0' + Cp1250("Všechny soubory (*.*)") +
+                                      '\0' + "*.*" + '\0';
+    std::string source;
+    if (!BrowseFileName(source, Cp1250("Načíst čísla ze souboru"), filter, "",
+                        path.substr(0, path.rfind('/') + 1)))
+        return;
+    const ImportReread read = [&source](bool crowns, bilimport::Proposal& out, QString& error) {
+        bilimport::Statement st;
+        return bilimport::ReadSource(source, {.crowns = crowns}, st, error) == bilimport::ReadStatus::Ok &&
+               bilimport::Proposal::Make(st, g_doc.m_data, out, error);
+    };
+    bilimport::Proposal proposal;
+    bilimport::Years years = bilimport::Years::Both;
+    if (QString error; !read(false, proposal, error)) {
+        ShowImportError(error);
+        return;
+    }
+    if (!RunImportPreview(this, proposal, read, years))
+        return;
+    proposal.Apply(g_doc.m_data, years);
+    UpdateData(false);
+    GetParentSheet()->OnPageTakenOver(GetParentSheet()->GetActiveIndex());
 }
 
 void CUzFigurePage::Paste(std::size_t row, int year, const QString& text)

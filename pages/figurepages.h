@@ -35,7 +35,12 @@ public:
     // message says why.
     void Paste(std::size_t row, int year, const QString& text);
 
+    void OnCommand(int id, Notify code) override;
+
 private:
+    // "Načíst…": the figures from the books, after a preview.
+    void OnImport();
+
     std::span<const FigureRow> m_rows;
 };
 
