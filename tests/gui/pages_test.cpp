@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTextLayout>
+#include <QTimer>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformtheme.h>
 
@@ -124,6 +125,49 @@ TEST_F(WizardTest, ANewStatementFromLastYearsWritesNoFileButTheDraft)
     host.answers = {IDYES}; // back to the first page: Next starts the new statement empty
     Back(), Next();
     EXPECT_EQ(g_doc.m_data.Item(12).m_nNumber, 0);
+}
+
+// Načíst…: the page's typing first, then the preview; Storno changes
+// nothing, Převzít the chosen year only, shown on the page and in the draft.
+TEST_F(WizardTest, FiguresFromTheBooksOnlyAfterThePreview)
+{
+    setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    CUzDraft draft;
+    sheet->m_pDraft = &draft;
+    g_doc.m_strPath = dir.File("Účet 2024.bil");
+    g_doc.m_data.Item(12).m_nNumber = 77;
+    Open(PageAktiva);
+    QPushButton* button = sheet->findChildren<QPushButton*>().last();
+    ASSERT_EQ(button->text(), QStringLiteral("&Načíst…"));
+    const auto preview = [](const QString& radio, const QString& press) -> ModalStep {
+        return [=](QWidget* w) {
+            if (w->windowTitle() != QStringLiteral("Převzetí čísel"))
+                return false;
+            for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+                if (b->text() == radio)
+                    b->click();
+            for (QAbstractButton* b : w->findChildren<QAbstractButton*>())
+                if (b->text() == press)
+                    QTimer::singleShot(0, b, &QAbstractButton::click);
+            return true;
+        };
+    };
+    host.files = {TestDataPath("import/example-full.xml")};
+    Type(Edit(1042), "12a");
+    button->click(); // refused as Next refuses it: no file dialog
+    ASSERT_EQ(host.files.size(), 1u);
+    Type(Edit(1042), "5");
+    AnswerModals({preview(QStringLiteral("Jen &běžný rok"), QStringLiteral("Storno"))});
+    button->click();
+    EXPECT_EQ(host.proposal, dir.Path() + "/");
+    EXPECT_TRUE(g_doc.m_data.Item(11).m_nNumber == 5 && Edit(1042)->text() == "5");
+    EXPECT_FALSE(FileExists(DraftFileFor(g_doc.m_strPath)));
+    host.files = {TestDataPath("import/example-full.xml")};
+    AnswerModals({preview(QStringLiteral("Jen &běžný rok"), QStringLiteral("&Převzít"))});
+    button->click();
+    EXPECT_EQ(Edit(1042)->text() + Edit(1043)->text(), "21225977");
+    EXPECT_EQ(g_doc.m_data.Item(11).m_nNumber, 212259);
+    EXPECT_TRUE(FileExists(DraftFileFor(g_doc.m_strPath)));
 }
 
 TEST_F(WizardTest, AColumnPastedDownTheYearOrNotAtAll)
