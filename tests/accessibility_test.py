@@ -244,6 +244,22 @@ with tempfile.TemporaryDirectory() as scratch:
         shown = name.queryText().getText(0, -1) if name else None
         if shown != 'Sklárna Šťáhlavy, a.s.':
             failures.append(f'bil FILE shows the name {shown!r}')
+
+        # Načíst… from the keyboard: the file dialog, the preview, Převzít,
+        # and the page shows the figure taken.
+        go(app, 2, 'alt+d')
+        keys('alt+n', window=WID)
+        dialog = x_window('^Načíst čísla ze souboru$')
+        title_bar(dialog, 'Načíst čísla ze souboru')
+        subprocess.run(['xdotool', 'windowfocus', '--sync', dialog], check=True)
+        subprocess.run(['xdotool', 'type', '--delay', '10',
+                        os.path.abspath(os.path.join(DATA, 'import', 'example-full.xml'))], check=True)
+        keys('Return', window=dialog)
+        preview = x_window('^Převzetí čísel$')
+        title_bar(preview, 'Převzetí čísel')
+        keys('alt+p', window=preview)
+        total = lambda: check_page(app, 2).get('Aktiva celkem – Běžný rok')
+        wait('the figure taken', lambda: total() and total().queryText().getText(0, -1) == '212259')
         keys('Escape', window=WID)
         keys('alt+a', window=x_window('^Bil$'))
         bil.wait(timeout=15)
