@@ -28,6 +28,9 @@ CBilDlgPages::~CBilDlgPages() = default;
 
 void CBilDlgPages::OnPageLeft(int from, int to)
 {
+    // The choice of a file again leaves the review behind with the changes.
+    if (to == PageFile)
+        HideReturnButton();
     if (!m_pDraft)
         return;
     if (to == PageFile)

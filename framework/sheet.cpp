@@ -24,18 +24,22 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
 
+    m_return = new QPushButton(this);
     m_back = new QPushButton(QStringLiteral("< &Zpět"), this);
     m_next = new QPushButton(QStringLiteral("&Další >"), this);
     m_finish = new QPushButton(QStringLiteral("&Dokončit"), this);
     m_cancel = new QPushButton(QStringLiteral("Storno"), this);
+    m_return->setObjectName("wizardReturn");
     m_back->setObjectName("wizardBack");
     m_next->setObjectName("wizardNext");
     m_finish->setObjectName("wizardFinish");
     m_cancel->setObjectName("wizardCancel");
-    for (QPushButton* b : {m_back, m_next, m_finish, m_cancel})
+    for (QPushButton* b : {m_return, m_back, m_next, m_finish, m_cancel})
         b->setAutoDefault(false);
     m_finish->hide();
+    m_return->hide();
 
+    connect(m_return, &QPushButton::clicked, this, &CPropertySheet::PressReturn);
     connect(m_back, &QPushButton::clicked, this, &CPropertySheet::PressBack);
     connect(m_next, &QPushButton::clicked, this, &CPropertySheet::PressNext);
     connect(m_finish, &QPushButton::clicked, this, &CPropertySheet::PressFinish);
@@ -43,6 +47,7 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
 
     auto* buttons = m_buttonRow = new QHBoxLayout;
     buttons->addStretch(1);
+    buttons->addWidget(m_return);
     buttons->addWidget(m_back);
     buttons->addWidget(m_next);
     buttons->addWidget(m_finish);
@@ -56,6 +61,7 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
     layout->addWidget(line);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    ChainButtons();
 }
 
 CPropertySheet::~CPropertySheet()
@@ -80,10 +86,41 @@ QPushButton* CPropertySheet::AddPageButton(CPropertyPage* page, const QString& t
     auto* button = new QPushButton(text, this);
     button->setAutoDefault(false);
     button->setVisible(page == GetActivePage());
-    // After the stretch and the buttons added before it: left of Back.
-    m_buttonRow->insertWidget(1 + int(m_pageButtons.size()), button);
+    // After the stretch, the return button and the buttons added before
+    // it: left of Back.
+    m_buttonRow->insertWidget(2 + int(m_pageButtons.size()), button);
     m_pageButtons.emplace_back(page, button);
+    ChainButtons();
     return button;
+}
+
+void CPropertySheet::ChainButtons()
+{
+    QWidget* previous = nullptr;
+    for (int i = 0; i < m_buttonRow->count(); ++i) {
+        QWidget* w = m_buttonRow->itemAt(i)->widget();
+        if (!w)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+void CPropertySheet::ShowReturnButton(const QString& text, int target)
+{
+    if (!GetPage(target))
+        return;
+    m_returnTarget = target;
+    m_return->setText(text);
+    m_return->setEnabled(m_buttons & PSWIZB_NEXT);
+    m_return->show();
+}
+
+void CPropertySheet::HideReturnButton()
+{
+    m_returnTarget = -1;
+    m_return->hide();
 }
 
 CPropertyPage* CPropertySheet::GetPage(int index) const
@@ -131,9 +168,13 @@ bool CPropertySheet::SetActivePage(int index)
 
 void CPropertySheet::Move(int step, int handlerResult)
 {
+    Turn(m_active + step, handlerResult);
+}
+
+void CPropertySheet::Turn(int target, int handlerResult)
+{
     if (handlerResult == kWizardStay)
         return;
-    const int target = m_active + step;
     if (!GetPage(target))
         return;
     if (!GetActivePage()->OnKillActive())
@@ -163,6 +204,15 @@ void CPropertySheet::PressNext()
         Move(+1, GetActivePage()->OnWizardNext());
 }
 
+// Where Next may go on, the return may turn to its page instead; the page
+// takes over its fields by the same steps.
+void CPropertySheet::PressReturn()
+{
+    if (m_returnTarget >= 0 && m_returnTarget != m_active && Asked(PSWIZB_NEXT) &&
+        !Asked(PSWIZB_FINISH))
+        Turn(m_returnTarget, GetActivePage()->OnWizardNext());
+}
+
 void CPropertySheet::PressFinish()
 {
     if (Asked(PSWIZB_FINISH) && GetActivePage()->OnWizardFinish())
@@ -188,6 +238,7 @@ void CPropertySheet::ShowButtons(unsigned flags)
     m_back->setEnabled(flags & PSWIZB_BACK);
     m_next->setVisible(!finish);
     m_next->setEnabled(flags & PSWIZB_NEXT);
+    m_return->setEnabled(!finish && (flags & PSWIZB_NEXT));
     m_finish->setVisible(finish);
     m_finish->setEnabled(finish);
     QPushButton* def = finish ? m_finish : m_next;

@@ -53,6 +53,14 @@ public:
     // (the statement changed under it), as leaving it would have.
     virtual void OnPageTakenOver(int index);
 
+    // A button leftmost in the row that turns straight to page `target`, the
+    // active page left as Next would leave it; shown on every page until
+    // hidden.
+    void ShowReturnButton(const QString& text, int target);
+    void HideReturnButton();
+    void PressReturn();
+    QPushButton* ReturnButton() const { return m_return; }
+
     QPushButton* BackButton() const { return m_back; }
     QPushButton* NextButton() const { return m_next; }
     QPushButton* FinishButton() const { return m_finish; }
@@ -68,6 +76,9 @@ protected:
 private:
     bool Activate(int index);
     void Move(int step, int handlerResult);
+    void Turn(int target, int handlerResult);
+    // Tab goes along the row as it is laid out.
+    void ChainButtons();
     void ShowButtons(unsigned flags);
     // True when the active page asked for the button.
     bool Asked(unsigned button) const;
@@ -76,11 +87,13 @@ private:
     std::vector<std::pair<CPropertyPage*, QPushButton*>> m_pageButtons;
     QHBoxLayout* m_buttonRow;
     QStackedWidget* m_stack;
+    QPushButton* m_return;
     QPushButton* m_back;
     QPushButton* m_next;
     QPushButton* m_finish;
     QPushButton* m_cancel;
     int m_active = -1;
+    int m_returnTarget = -1;
     int m_firstPage;
     unsigned m_activation = 0; // counts activations
     unsigned m_asked = 0;      // buttons asked for by activation m_askedBy

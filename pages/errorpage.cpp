@@ -44,6 +44,7 @@ bool CUzPageErrors::OnSetActive()
 {
     CPropertySheet* sheet = GetParentSheet();
     m_bNext = 0;
+    sheet->HideReturnButton(); // back at the review: the way back is walked
     FillErrorLists();
     const CUzData& data = g_doc.m_data;
     m_strCurrent = Caption("Běžný rok [celkem: %d]", data.m_errors[0].m_nCount);
@@ -138,11 +139,15 @@ void CUzPageErrors::OnDblclk(CListBox& list, int year)
     CUzItem* const* items = &data.m_ruleItems[RuleStart(rule, year)];
     const int page = CUzData::MarkRule(items, RuleSize(rule));
     g_markedRule = g_ruleCaptions[rule];
+    const int self = sheet->GetActiveIndex();
     // On the page of the sum, the sum itself takes the focus: the figure the
     // user is most likely to correct.
-    if (sheet->SetActivePage(page))
-        if (auto* figures = dynamic_cast<CUzFigurePage*>(sheet->GetPage(page)))
-            figures->FocusItem(*items[0]);
+    if (!sheet->SetActivePage(page))
+        return;
+    // Until the review is seen again, one press brings it back from any page.
+    sheet->ShowReturnButton(QStringLiteral("&Ke kontrole"), self);
+    if (auto* figures = dynamic_cast<CUzFigurePage*>(sheet->GetPage(page)))
+        figures->FocusItem(*items[0]);
 }
 
 bool CUzPageErrors::OnKillActive()

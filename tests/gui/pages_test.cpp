@@ -18,6 +18,7 @@
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformtheme.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -317,6 +318,63 @@ TEST_F(WizardTest, ErrorPageAddsUpTheSelectedRule)
         EXPECT_EQ(Active()->GetDlgItem(c.list)->accessibleDescription().toStdString(), grouped(c.sum));
         EXPECT_EQ(Active()->GetDlgItem(c.list == 1198 ? 1199 : 1198)->accessibleDescription(), "");
     }
+}
+
+// After a jump from the review, "Ke kontrole" turns back to it from any page,
+// taking the figures over as Next does; an ordinary walk never shows it.
+TEST_F(WizardTest, KeKontroleReturnsToTheReviewAfterAJump)
+{
+    QPushButton* back = sheet->ReturnButton();
+    g_doc.m_data.Item(12).m_nNumber = 5; // previous year: rules 0 and 1
+    Open(PageEnd);
+    EXPECT_FALSE(back->isVisible());
+    Next();
+    ASSERT_EQ(ActiveIndex(), int(PageErrors));
+    auto* list = Active()->Control<QListWidget>(1199);
+    list->setCurrentRow(1); // Aktiva celkem
+    emit list->itemDoubleClicked(list->item(1));
+    Settle();
+    ASSERT_EQ(ActiveIndex(), int(PageAktiva));
+    // Shown on the marked page and further on, leftmost, Tab along the row.
+    const auto leftmostInTabOrder = [&] {
+        SCOPED_TRACE(ActiveIndex());
+        EXPECT_TRUE(back->isVisible() && back->isEnabled());
+        std::vector<QPushButton*> row, chain;
+        for (auto* b : sheet->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+            if (b->isVisible())
+                row.push_back(b);
+        std::sort(row.begin(), row.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+        EXPECT_EQ(row.front(), back);
+        for (QWidget* w = back; chain.size() < row.size(); w = w->nextInFocusChain())
+            if (auto* b = qobject_cast<QPushButton*>(w); b && b->isVisible())
+                chain.push_back(b);
+        EXPECT_EQ(chain, row);
+    };
+    leftmostInTabOrder();
+    Next();
+    ASSERT_EQ(ActiveIndex(), int(PagePasiva));
+    leftmostInTabOrder();
+    Back();
+    ASSERT_EQ(ActiveIndex(), int(PageAktiva));
+    host.boxes.clear();
+    Type(Edit(1043), QStringLiteral("12a")); // refused: nothing moves
+    sheet->PressReturn(), Settle();
+    EXPECT_EQ(ActiveIndex(), int(PageAktiva));
+    EXPECT_EQ(host.boxes.size(), 1u);
+    EXPECT_EQ(g_doc.m_data.Item(12).m_nNumber, 5);
+    Type(Edit(1043), QStringLiteral("0"));
+    sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+    Keys("<Alt+K>");
+    Settle();
+    ASSERT_EQ(ActiveIndex(), int(PageErrors));
+    EXPECT_EQ(Active()->Control<QListWidget>(1199)->count(), 0); // checked anew
+    EXPECT_FALSE(back->isVisible());
+    Back();
+    EXPECT_FALSE(back->isVisible()); // the walk is ordinary again
+    Open(PageFile); // and before a page's own buttons
+    sheet->ShowReturnButton(QStringLiteral("&Ke kontrole"), PageErrors);
+    leftmostInTabOrder();
 }
 
 TEST_F(WizardTest, FinishWritesBothFilesOrNeitherAndSaysWhy)
