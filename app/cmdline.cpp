@@ -112,37 +112,20 @@ CommandLine Usage(const QString& error)
     return cmd;
 }
 
-// --next-year LAST NEW, alone: it writes a statement, which no other action
-// may be mixed with.
-CommandLine ParseNextYear(const QCommandLineParser& parser)
-{
-    const QStringList names = parser.optionNames();
-    for (const QString& name : names)
-        if (name != QLatin1String("next-year"))
-            return Usage(QStringLiteral("volbu --next-year nelze spojit s volbou --%1").arg(name));
-    const QStringList files = parser.positionalArguments();
-    if (files.size() != 2)
-        return Usage(QStringLiteral("zadejte loňský a nový soubor výkazu"));
-    CommandLine cmd;
-    cmd.action = CommandLine::Action::NextYear;
-    if (files[0].isEmpty() || files[1].isEmpty())
-        return Usage(QStringLiteral("jméno souboru je prázdné"));
-    if (!FileNameBytes(files[0], cmd.statement) || !FileNameBytes(files[1], cmd.output))
-        return Usage(QStringLiteral("jméno souboru obsahuje znak, který systém souborů neumí zapsat"));
-    return cmd;
-}
-
-// --import SOURCE [--crowns] OUT, alone, as --next-year.
-CommandLine ParseImport(const QCommandLineParser& parser)
+// --next-year LAST NEW and --import SOURCE [--crowns] OUT stand alone: each
+// writes a statement, which no other action may be mixed with. `option` and
+// the options in `allowed` are the only ones given; two files follow.
+CommandLine ParseStatementAction(const QCommandLineParser& parser, CommandLine::Action action,
+                                 const QString& option, const QStringList& allowed, const QString& missing)
 {
     for (const QString& name : parser.optionNames())
-        if (name != QLatin1String("import") && name != QLatin1String("crowns"))
-            return Usage(QStringLiteral("volbu --import nelze spojit s volbou --%1").arg(name));
+        if (name != option && !allowed.contains(name))
+            return Usage(QStringLiteral("volbu --%1 nelze spojit s volbou --%2").arg(option, name));
     const QStringList files = parser.positionalArguments();
     if (files.size() != 2)
-        return Usage(QStringLiteral("zadejte soubor s čísly a soubor výkazu"));
+        return Usage(missing);
     CommandLine cmd;
-    cmd.action = CommandLine::Action::Import;
+    cmd.action = action;
     cmd.crowns = parser.optionNames().contains(QLatin1String("crowns"));
     if (files[0].isEmpty() || files[1].isEmpty())
         return Usage(QStringLiteral("jméno souboru je prázdné"));
@@ -269,9 +252,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         return cmd;
     }
     if (parser.isSet(nextYear))
-        return ParseNextYear(parser);
+        return ParseStatementAction(parser, CommandLine::Action::NextYear, QStringLiteral("next-year"), {},
+                                    QStringLiteral("zadejte loňský a nový soubor výkazu"));
     if (parser.isSet(importOption))
-        return ParseImport(parser);
+        return ParseStatementAction(parser, CommandLine::Action::Import, QStringLiteral("import"),
+                                    {QStringLiteral("crowns")},
+                                    QStringLiteral("zadejte soubor s čísly a soubor výkazu"));
     if (parser.isSet(crowns))
         return Usage(QStringLiteral("volba --crowns platí jen s volbou --import"));
     QStringList outputs = parser.values(pdf);
