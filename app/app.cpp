@@ -26,6 +26,16 @@ CBilDlgPages::CBilDlgPages(int captionId, QWidget* parent, int firstPage)
 
 CBilDlgPages::~CBilDlgPages() = default;
 
+namespace {
+
+// The pages whose fields edit the statement.
+bool EditsStatement(int page)
+{
+    return page != PageFile && page != PageErrors && page != PageText;
+}
+
+} // namespace
+
 void CBilDlgPages::OnPageLeft(int from, int to)
 {
     // The choice of a file again leaves the review behind with the changes.
@@ -41,8 +51,16 @@ void CBilDlgPages::OnPageLeft(int from, int to)
         if (!m_pDraft->Open(g_doc) && m_pageFile.m_bFromLastYear)
             m_pDraft->Write(g_doc);
     }
-    else if (from != PageErrors && from != PageText)
+    else if (EditsStatement(from))
         m_pDraft->Write(g_doc); // the page's fields have been taken over
+}
+
+void CBilDlgPages::OnPageIdle(int index)
+{
+    if (!m_pDraft || !EditsStatement(index) || !m_pDraft->Holds(g_doc.m_strPath))
+        return;
+    GetPage(index)->UpdateDataQuietly();
+    m_pDraft->Write(g_doc);
 }
 
 void CBilDlgPages::OnPageTakenOver(int)

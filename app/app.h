@@ -33,6 +33,10 @@ public:
     // Where the statement's drafts go, when the application keeps them.
     CUzDraft* m_pDraft = nullptr;
 
+    // A draft of what the page's fields hold, taken over quietly, while this
+    // window keeps the statement's draft.
+    void OnPageIdle(int index) override;
+
 protected:
     void OnPageLeft(int from, int to) override;
     void OnPageTakenOver(int index) override;

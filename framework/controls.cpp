@@ -353,6 +353,13 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
         }
         case CtlKind::Edit:
             w = MakeEdit(parent, c, font);
+            // What the user may change: typed, pasted, cut, undone.
+            if (auto* line = qobject_cast<QLineEdit*>(w); line && !line->isReadOnly())
+                QObject::connect(line, &QLineEdit::textChanged, parent,
+                                 [notify, id = c.id] { notify(id, int(Notify::Changed)); });
+            else if (auto* text = qobject_cast<QPlainTextEdit*>(w); text && !text->isReadOnly())
+                QObject::connect(text, &QPlainTextEdit::textChanged, parent,
+                                 [notify, id = c.id] { notify(id, int(Notify::Changed)); });
             break;
         case CtlKind::Button: {
             auto* button = new QPushButton(text, parent);
@@ -386,6 +393,8 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
         case CtlKind::ComboBox: {
             auto* combo = new CDropDownList(parent);
             combo->setEditable(false);
+            QObject::connect(combo, &QComboBox::activated, parent,
+                             [notify, id = c.id] { notify(id, int(Notify::Changed)); });
             w = combo;
             break;
         }

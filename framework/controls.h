@@ -54,7 +54,7 @@ using ControlMap = std::map<int, QWidget*>;
 
 // Creates the controls of `dlg` as children of `parent`, in template order
 // (which is the tab order), positioned in pixels of `font`. `notify` is
-// called for button clicks and list double-clicks.
+// called for button clicks, list double-clicks and changed fields.
 ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont& font,
                          const std::function<void(int, int)>& notify);
 

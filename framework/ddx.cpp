@@ -18,8 +18,8 @@
 #include <cstdlib>
 #include <limits>
 
-CDataExchange::CDataExchange(CPropertyPage* page, bool saveAndValidate)
-    : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(page)
+CDataExchange::CDataExchange(CPropertyPage* page, bool saveAndValidate, bool quiet)
+    : m_bSaveAndValidate(saveAndValidate), m_bQuiet(quiet && saveAndValidate), m_pDlgWnd(page)
 {
 }
 
@@ -41,6 +41,8 @@ void CDataExchange::Fail(const char* promptUtf8)
 
 void CDataExchange::Fail(const std::string& promptCp1250)
 {
+    if (m_bQuiet)
+        return;
     m_bFailed = true;
     AppMessageBox(promptCp1250, MB_ICONEXCLAMATION | MB_OK);
     QWidget* field = m_pLastEdit ? m_pLastEdit : m_pLastCtrl;
@@ -164,6 +166,10 @@ void DDX_Text(CDataExchange& dx, int id, std::string& value)
         dx.Fail(prompt);
         return;
     }
+    if (dx.m_bQuiet && IsEdit(w)) { // a label read back between edit and check
+        dx.m_pLastText = &value;
+        dx.m_lastTextBefore = value;
+    }
     value = std::move(text);
 }
 
@@ -246,6 +252,9 @@ void DDV_MaxChars(CDataExchange& dx, const std::string& value, int maxChars)
     if (dx.Failed() || !dx.m_bSaveAndValidate || maxChars < 0)
         return;
     if (value.size() > static_cast<std::size_t>(maxChars)) {
+        // Quietly, a text too long is not taken over at all.
+        if (dx.m_bQuiet && dx.m_pLastText == &value)
+            *dx.m_pLastText = dx.m_lastTextBefore;
         char prompt[120];
         std::snprintf(prompt, sizeof prompt, "Zadejte nejvýše %d znaků.", maxChars);
         dx.Fail(prompt);

@@ -2,7 +2,9 @@
 // Data exchange between a page's controls and the values it edits. A refused
 // field stops the exchange there: the fields before it have been taken over,
 // the prompt has been shown and the field has the focus with its text
-// selected.
+// selected. A quiet exchange (taking over for a draft while the user types)
+// says nothing and touches no control: a refused field keeps its value and
+// the exchange goes on with the next.
 
 #include <cstdint>
 #include <string>
@@ -14,7 +16,7 @@ class QWidget;
 
 class CDataExchange {
 public:
-    CDataExchange(CPropertyPage* page, bool saveAndValidate);
+    CDataExchange(CPropertyPage* page, bool saveAndValidate, bool quiet = false);
 
     // The control `id` of the page, remembered as the one being exchanged.
     QWidget* PrepareCtrl(int id);
@@ -24,9 +26,15 @@ public:
     bool Failed() const { return m_bFailed; }
 
     bool m_bSaveAndValidate;
+    bool m_bQuiet;
     CPropertyPage* m_pDlgWnd;
     QWidget* m_pLastCtrl = nullptr;
     QWidget* m_pLastEdit = nullptr; // the last field whose text was exchanged
+
+    // A quiet exchange: the text last taken over and what it held before,
+    // given back when the length check after it refuses it.
+    std::string* m_pLastText = nullptr;
+    std::string m_lastTextBefore;
 
 private:
     bool m_bFailed = false;

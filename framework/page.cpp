@@ -77,9 +77,19 @@ void CPropertyPage::OnCommand(int, Notify) {}
 bool CPropertyPage::UpdateData(bool saveAndValidate)
 {
     EnsureCreated();
+    const bool wasLoading = m_loading;
+    m_loading = !saveAndValidate;
     CDataExchange dx(this, saveAndValidate);
     DoDataExchange(dx);
+    m_loading = wasLoading;
     return !dx.Failed();
+}
+
+void CPropertyPage::UpdateDataQuietly()
+{
+    EnsureCreated();
+    CDataExchange dx(this, true, true);
+    DoDataExchange(dx);
 }
 
 QPushButton* CPropertyPage::AddSheetButton(int id, const QString& text)
@@ -141,7 +151,13 @@ void CPropertyPage::EnsureCreated()
     if (m_created)
         return;
     m_created = true;
-    m_controls = BuildControls(this, *m_template, font(),
-                               [this](int id, int code) { OnCommand(id, Notify(code)); });
+    m_controls = BuildControls(this, *m_template, font(), [this](int id, int code) {
+        if (Notify(code) != Notify::Changed)
+            OnCommand(id, Notify(code));
+        else if (!m_loading && m_sheet && m_sheet->GetActivePage() == this)
+            m_sheet->OnFieldChanged();
+    });
+    m_loading = true; // what the page sets up is no change of the user's
     OnInitDialog();
+    m_loading = false;
 }

@@ -40,6 +40,10 @@ public:
     // save = false: data into the controls; true: from the controls, with
     // validation. False when a field was refused.
     bool UpdateData(bool saveAndValidate = true);
+    // From the controls as far as the fields are valid, without a word and
+    // without touching focus, selection or any control: a field that would
+    // be refused keeps its value (a draft while the user types).
+    void UpdateDataQuietly();
 
     // A push button `id` of this page in the sheet's button row, shown
     // while the page is active; its clicks come to OnCommand. Added after
@@ -71,5 +75,6 @@ private:
     const DialogTemplate* m_template;
     ControlMap m_controls;
     bool m_created = false;
+    bool m_loading = false; // fields being set by the page, not by the user
     CPropertySheet* m_sheet = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
@@ -62,6 +63,11 @@ CPropertySheet::CPropertySheet(int captionId, QWidget* parent, int firstPage)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     ChainButtons();
+
+    m_idle = new QTimer(this);
+    m_idle->setSingleShot(true);
+    m_idle->setInterval(2000);
+    connect(m_idle, &QTimer::timeout, this, [this] { OnPageIdle(m_active); });
 }
 
 CPropertySheet::~CPropertySheet()
@@ -144,6 +150,7 @@ bool CPropertySheet::Activate(int index)
         button->setVisible(owner == page);
     ++m_activation;
     m_active = index;
+    m_idle->stop(); // the page left has been taken over
     m_stack->setCurrentWidget(page);
     setWindowTitle(page->Title());
     page->OnSetActive();
@@ -186,6 +193,13 @@ void CPropertySheet::Turn(int target, int handlerResult)
 void CPropertySheet::OnPageLeft(int, int) {}
 
 void CPropertySheet::OnPageTakenOver(int) {}
+
+void CPropertySheet::OnPageIdle(int) {}
+
+void CPropertySheet::OnFieldChanged()
+{
+    m_idle->start();
+}
 
 bool CPropertySheet::Asked(unsigned button) const
 {

@@ -12,6 +12,7 @@ class CPropertyPage;
 class QHBoxLayout;
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 
 class CPropertySheet : public QDialog {
 public:
@@ -53,6 +54,10 @@ public:
     // (the statement changed under it), as leaving it would have.
     virtual void OnPageTakenOver(int index);
 
+    // A field of the active page was changed by the user. Two seconds
+    // without another change, OnPageIdle follows.
+    void OnFieldChanged();
+
     // A button leftmost in the row that turns straight to page `target`, the
     // active page left as Next would leave it; shown on every page until
     // hidden.
@@ -69,6 +74,8 @@ public:
 protected:
     // The page at `from` has let the wizard go to `to`, which is shown next.
     virtual void OnPageLeft(int from, int to);
+    // The user has stopped changing the fields of the active page `index`.
+    virtual void OnPageIdle(int index);
     void reject() override;
     // Return presses the focused push button, elsewhere Next or Finish.
     void keyPressEvent(QKeyEvent* event) override;
@@ -92,6 +99,7 @@ private:
     QPushButton* m_next;
     QPushButton* m_finish;
     QPushButton* m_cancel;
+    QTimer* m_idle;
     int m_active = -1;
     int m_returnTarget = -1;
     int m_firstPage;

@@ -18,4 +18,5 @@ enum class Notify {
     DblClk,    // double-click on a list box entry
     SelChange, // a list box's selection changed
     SetFocus,  // a list box got the focus
+    Changed,   // an edit's text or a drop-down list's choice; told the sheet
 };

@@ -329,6 +329,11 @@ void CUzDraft::Discard()
     Unlock();
 }
 
+bool CUzDraft::Holds(const std::string& path) const
+{
+    return m_folder == Folder::Usable && m_lock >= 0 && m_file == DraftFileFor(path);
+}
+
 bool CUzDraft::HoldFor(const std::string& path)
 {
     const std::string file = DraftFileFor(path);

@@ -53,6 +53,8 @@ public:
     bool Write(const CUzDocument& doc);
     // The statement was finished or given up: its draft is removed.
     void Discard();
+    // True while this one holds the draft of the statement `path`.
+    bool Holds(const std::string& path) const;
 
 private:
     enum class Lock { Held, Busy, Failed };

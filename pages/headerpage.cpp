@@ -32,6 +32,9 @@ void CUzPageHlava::DoDataExchange(CDataExchange& dx)
     CUzItemBase& opinion = g_doc.m_data.Item(kOpinionTag);
     DDX_Text(dx, IDC_OPINION, opinion.m_strValue);
     DDX_Text(dx, IDC_OPINION_LABEL, opinion.m_strLabel);
+    // Next takes the choice over once the form is complete; a draft at once.
+    if (dx.m_bQuiet)
+        opinion.m_nNumber = m_opinions.GetCurSel();
 }
 
 bool CUzPageHlava::OnInitDialog()

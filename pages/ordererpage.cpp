@@ -1,5 +1,6 @@
 #include "pages/ordererpage.h"
 
+#include "framework/sheet.h"
 #include "model/completeness.h"
 #include "model/document.h"
 #include "model/messages.h"
@@ -47,4 +48,5 @@ void CUzPageObj::OnCommand(int id, Notify code)
         return;
     g_doc.m_data.CopyHeaderToOrderer();
     UpdateData(false);
+    GetParentSheet()->OnFieldChanged(); // the user's change, as if typed
 }

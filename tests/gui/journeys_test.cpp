@@ -308,3 +308,41 @@ TEST_F(WizardTest, ChoosingAStatementWithADraftWaitingAsksAtOnce)
     EXPECT_FALSE(FileExists(DraftFileFor(dir.File("y.bil"))));
     sheet->m_pDraft = nullptr;
 }
+
+// The draft two seconds after typing (the timer is the real window's test):
+// what Next would refuse keeps its value, nothing is said, and the field
+// being edited keeps its caret and selection.
+TEST_F(WizardTest, ADraftWhileTypingTakesOnlyValidFieldsQuietly)
+{
+    setenv("XDG_STATE_HOME", dir.File("state").c_str(), 1);
+    g_doc.m_strPath = dir.File("z.bil");
+    g_doc.m_data.Item(2).m_nNumber = 25596641;
+    g_doc.m_data.Item(3).m_strValue = Windows1250("Stará");
+    auto draft = std::make_unique<CUzDraft>();
+    sheet->m_pDraft = draft.get();
+    draft->Open(g_doc); // held, as the first page leaves it
+    Open(PageHlava);
+    Type(Edit(1010), "Nové jméno");
+    Type(Edit(1013), "12a");
+    auto* opinion = Active()->Control<QComboBox>(1028);
+    opinion->setCurrentIndex(2);
+    emit opinion->activated(2);
+    Type(Edit(1017), QString(51, u'o'));
+    Edit(1017)->setSelection(3, 4);
+    sheet->OnPageIdle(PageHlava);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(QApplication::focusWidget(), Edit(1017));
+    EXPECT_EQ(Edit(1017)->selectionStart(), 3);
+    EXPECT_EQ(Edit(1017)->selectedText(), "oooo");
+    EXPECT_EQ(ActiveIndex(), PageHlava);
+    sheet->m_pDraft = nullptr;
+    draft.reset();
+    CUzDocument restored;
+    host.answers = {IDYES};
+    ASSERT_TRUE(CUzDraft().Offer(restored));
+    const CUzData& d = restored.m_data;
+    EXPECT_EQ(d.Item(1).m_strValue, Windows1250("Nové jméno"));
+    EXPECT_EQ(d.Item(2).m_nNumber, 25596641);
+    EXPECT_EQ(d.Item(3).m_strValue, Windows1250("Stará"));
+    EXPECT_EQ(d.Item(kOpinionTag).m_nNumber, 2);
+}
