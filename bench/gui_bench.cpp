@@ -42,15 +42,6 @@ void Paint(QWidget& w)
     benchmark::DoNotOptimize(w.grab());
 }
 
-// Every text filled, as in a finished statement (a draft of about 6 KB);
-// after the first page, whose Next loads the new statement empty.
-void FillTexts()
-{
-    for (int tag = 1; tag <= kItemCount; ++tag)
-        if (tag != kOpinionTag && (tag < kFirstFigureTag || tag > kLastFigureTag))
-            g_doc.m_data.Item(tag).m_strValue.assign(40, 'x');
-}
-
 double Seconds(Clock::time_point since)
 {
     return std::chrono::duration<double>(Clock::now() - since).count();
@@ -89,48 +80,66 @@ void BM_WizardFirstPaint(benchmark::State& state)
 }
 BENCHMARK(BM_WizardFirstPaint)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// The wizard on the assets page of a new statement in a temporary folder,
+// every text filled (after the first page, whose Next loads it empty), the
+// draft kept when asked for; the first figure's edit at hand.
+struct OnAssetsPage {
+    explicit OnAssetsPage(bool keepDraft)
+    {
+        std::filesystem::create_directories(folder);
+        setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
+        g_doc.Reset();
+        g_doc.m_data.Reset();
+        g_doc.m_strPath = folder + "/new.bil"; // a new file: the first page lets it pass
+        if (keepDraft)
+            sheet.m_pDraft = &draft;
+        sheet.SetActivePage(0);
+        sheet.show();
+        reached = sheet.SetActivePage(PageAktiva);
+        for (int tag = 1; tag <= kItemCount; ++tag)
+            if (tag != kOpinionTag && (tag < kFirstFigureTag || tag > kLastFigureTag))
+                g_doc.m_data.Item(tag).m_strValue.assign(40, 'x');
+        QCoreApplication::processEvents();
+        first = qobject_cast<QLineEdit*>(sheet.m_pageAktiva.GetDlgItem(1042));
+    }
+    ~OnAssetsPage()
+    {
+        sheet.hide();
+        std::filesystem::remove_all(folder);
+    }
+
+    const std::string folder = (std::filesystem::temp_directory_path() / "bil-gui-bench").string();
+    CUzDraft draft;
+    CBilDlgPages sheet{10002, nullptr, 0};
+    bool reached = false;
+    QLineEdit* first = nullptr;
+};
+
 // Next from the assets page to the liabilities page: 26 figures taken over
 // (one of them changed), 30 loaded, the buttons updated and the page painted;
 // with the argument 1 the statement's draft written too, as the application
 // does. Back to the assets page by SetActivePage, untimed.
 void BM_NextBetweenFigurePages(benchmark::State& state)
 {
-    const std::string folder =
-        (std::filesystem::temp_directory_path() / "bil-gui-bench").string();
-    std::filesystem::create_directories(folder);
-    setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
-    g_doc.Reset();
-    g_doc.m_data.Reset();
-    g_doc.m_strPath = folder + "/new.bil"; // a new file: the first page lets it pass
-    CUzDraft draft;
-    CBilDlgPages sheet(10002, nullptr, 0);
-    if (state.range(0))
-        sheet.m_pDraft = &draft;
-    sheet.SetActivePage(0);
-    sheet.show();
-    if (!sheet.SetActivePage(PageAktiva)) {
+    OnAssetsPage at(state.range(0) != 0);
+    if (!at.reached) {
         state.SkipWithError("assets page not reached");
         return;
     }
-    FillTexts();
-    QCoreApplication::processEvents();
-    auto* first = qobject_cast<QLineEdit*>(sheet.m_pageAktiva.GetDlgItem(1042));
     int changed = 0;
     for (auto _ : state) {
-        first->setText(QString::number(++changed)); // a figure changed: the draft is written
+        at.first->setText(QString::number(++changed)); // a figure changed: the draft is written
         const auto start = Clock::now();
-        sheet.PressNext();
+        at.sheet.PressNext();
         QCoreApplication::processEvents();
         state.SetIterationTime(Seconds(start));
-        if (sheet.GetActiveIndex() != PagePasiva) {
+        if (at.sheet.GetActiveIndex() != PagePasiva) {
             state.SkipWithError("Next did not reach the liabilities page");
             break;
         }
-        sheet.SetActivePage(PageAktiva);
+        at.sheet.SetActivePage(PageAktiva);
         QCoreApplication::processEvents();
     }
-    sheet.hide();
-    std::filesystem::remove_all(folder);
     ReportPeakRss(state);
 }
 BENCHMARK(BM_NextBetweenFigurePages)->ArgName("draft")->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -140,37 +149,21 @@ BENCHMARK(BM_NextBetweenFigurePages)->ArgName("draft")->Arg(0)->Arg(1)->UseManua
 // time, so that it is written, not found unchanged).
 void BM_DraftWhileTyping(benchmark::State& state)
 {
-    const std::string folder =
-        (std::filesystem::temp_directory_path() / "bil-gui-bench-idle").string();
-    std::filesystem::create_directories(folder);
-    setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
-    g_doc.Reset();
-    g_doc.m_data.Reset();
-    g_doc.m_strPath = folder + "/new.bil";
-    CUzDraft draft;
-    CBilDlgPages sheet(10002, nullptr, 0);
-    sheet.m_pDraft = &draft;
-    sheet.SetActivePage(0);
-    sheet.show();
-    if (!sheet.SetActivePage(PageAktiva) || !draft.Holds(g_doc.m_strPath)) {
+    OnAssetsPage at(true);
+    if (!at.reached || !at.draft.Holds(g_doc.m_strPath)) {
         state.SkipWithError("assets page not reached with the draft held");
         return;
     }
-    FillTexts();
-    QCoreApplication::processEvents();
-    auto* first = qobject_cast<QLineEdit*>(sheet.m_pageAktiva.GetDlgItem(1042));
     int changed = 0;
     for (auto _ : state) {
-        first->setText(QString::number(++changed));
+        at.first->setText(QString::number(++changed));
         const auto start = Clock::now();
-        sheet.OnPageIdle(PageAktiva);
+        at.sheet.OnPageIdle(PageAktiva);
         state.SetIterationTime(Seconds(start));
     }
     if (g_doc.m_data.Item(11).m_nNumber != changed)
         state.SkipWithError("the figure typed was not taken over");
     state.counters["draft_bytes"] = double(std::filesystem::file_size(DraftFileFor(g_doc.m_strPath)));
-    sheet.hide();
-    std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_DraftWhileTyping)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
