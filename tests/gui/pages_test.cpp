@@ -61,8 +61,12 @@ TEST_F(WizardTest, ARefusedFieldKeepsThePageWithTheFieldFocused)
         sheet = std::make_unique<CBilDlgPages>(10002, nullptr, 0);
         Open(c.page);
         host.boxes.clear();
+        // The draft's timer: started by typing, not by the page's loading.
+        auto* idle = sheet->findChild<QTimer*>(QString(), Qt::FindDirectChildrenOnly);
+        EXPECT_FALSE(idle->isActive());
         QLineEdit* first = Active()->findChild<QLineEdit*>(); // the row before, if any
         Type(first, QStringLiteral("5"));
+        EXPECT_TRUE(idle->isActive());
         if (auto* opinion = Active()->Control<QComboBox>(1028))
             opinion->setCurrentIndex(2);
         // A draft while typing takes the fields quietly: a refused one keeps
@@ -562,6 +566,8 @@ TEST_F(WizardTest, EveryPageKeepsItsControlsOnThePageApartAndLegible)
                         EXPECT_TRUE(end == label->text().size() || label->text()[end - 1].isSpace()) << name(w);
                     }
                     layout.endLayout();
+                    if (wrap && !label->accessibleName().isEmpty()) // every letter shown
+                        EXPECT_EQ(QString(label->text()).remove(QChar(0x2060)), label->accessibleName()) << name(w);
                 }
                 const bool input = qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractButton*>(w) ||
                                    qobject_cast<QAbstractItemView*>(w) || qobject_cast<QComboBox*>(w);
