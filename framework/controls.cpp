@@ -353,12 +353,10 @@ ControlMap BuildControls(QWidget* parent, const DialogTemplate& dlg, const QFont
         }
         case CtlKind::Edit:
             w = MakeEdit(parent, c, font);
-            // What the user may change: typed, pasted, cut, undone.
+            // What the user may change: typed, pasted, cut, undone. (The
+            // multi-line edits are all read-only.)
             if (auto* line = qobject_cast<QLineEdit*>(w); line && !line->isReadOnly())
                 QObject::connect(line, &QLineEdit::textChanged, parent,
-                                 [notify, id = c.id] { notify(id, int(Notify::Changed)); });
-            else if (auto* text = qobject_cast<QPlainTextEdit*>(w); text && !text->isReadOnly())
-                QObject::connect(text, &QPlainTextEdit::textChanged, parent,
                                  [notify, id = c.id] { notify(id, int(Notify::Changed)); });
             break;
         case CtlKind::Button: {
