@@ -190,7 +190,10 @@ TEST_F(JourneyTest, ByKeysFromAnEmptyNameThroughAKillToFinishAndAgainWithAChange
         EXPECT_EQ(QApplication::focusWidget(), Edit(1221));
         Keys("<Alt+Z>");
         ASSERT_EQ(ActiveIndex(), int(PageErrors));
-        Keys("<Return><Tab*8><Return><Backtab*2>" + Typed({129, 130}) + "<Tab*2>" + Typed({131, 132}) +
+        Keys("<Return><Tab*8><Return>");
+        EXPECT_EQ(Edit(1223)->text(), FromCp1250(records[125 - 1].text)); // the street, copied
+        EXPECT_TRUE(Active()->GetDlgItem(1219)->font().bold() && !Active()->GetDlgItem(1220)->font().bold());
+        Keys("<Backtab*2>" + Typed({129, 130}) + "<Tab*2>" + Typed({131, 132}) +
              "<Tab*2>" + Typed({134}) + "<Return>");
         // Text page: the full text shown, single TABs in the file.
         ASSERT_EQ(ActiveIndex(), int(PageText));
